@@ -1,0 +1,8 @@
+#pragma once
+
+namespace lists {
+
+// Menu command A.
+void run_alphabetical_sort();
+
+}  // namespace lists

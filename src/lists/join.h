@@ -1,0 +1,8 @@
+#pragma once
+
+namespace lists {
+
+// Menu command J.
+void run_join();
+
+}  // namespace lists

@@ -1,0 +1,31 @@
+// The thin seam between the program and the system it runs on: console colour,
+// the help box, pauses, tones and file removal. One implementation is linked in:
+// the Windows one, the POSIX one, or a recording one for tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Console text attributes in the Windows manner: 12 light red, 10 light green.
+void set_colour(unsigned short attribute);
+
+// Restores the console's own colours; called once as the program ends.
+void reset_colour();
+
+// Shows the help text under a caption and returns when the user has seen it.
+void show_help_box(const std::string& caption, const std::string& text);
+
+void pause(unsigned milliseconds);
+
+// Sounds a tone, returning when it has ended.
+void tone(unsigned hertz, unsigned milliseconds);
+
+// Deletes a file; the outcome is deliberately not reported.
+void remove_file(const std::string& name);
+
+// The line end of a text file on this system: CR LF on Windows, LF elsewhere.
+std::string_view file_line_end();
+
+}  // namespace platform

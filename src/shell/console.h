@@ -1,0 +1,19 @@
+// The console dialogue: lines out, whitespace-delimited words in.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace shell {
+
+// Prints the text and a line end, and flushes, so the user sees each line at once.
+void print_line(std::string_view text = {});
+
+// Reads the next whitespace-delimited word, taking words typed ahead on a line
+// first. At the end of console input it returns false and leaves the word empty.
+bool read_word(std::string& word);
+
+// Reads a file stem as every command does: the stem is empty when input has ended.
+std::string read_stem();
+
+}  // namespace shell

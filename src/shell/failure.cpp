@@ -1,0 +1,25 @@
+#include "shell/failure.h"
+
+#include "platform/platform.h"
+#include "shell/console.h"
+
+#include <string>
+
+namespace shell {
+
+void end_program(int status)
+{
+    throw ProgramEnd{status};
+}
+
+void fail(std::string_view message, std::string_view name, std::string_view closing_word)
+{
+    std::string line{message};
+    line += name;
+    print_line(line);
+    print_line(closing_word);
+    platform::pause(kFailurePauseMs);
+    end_program();
+}
+
+}  // namespace shell

@@ -1,0 +1,104 @@
+#include "shell/menu.h"
+
+#include "case/lower_case.h"
+#include "extract/email_extraction.h"
+#include "extract/name_extraction.h"
+#include "lists/alphabetical_sort.h"
+#include "lists/count.h"
+#include "lists/department_sort.h"
+#include "lists/join.h"
+#include "lists/subtract.h"
+#include "platform/platform.h"
+#include "shell/console.h"
+#include "shell/failure.h"
+
+#include <array>
+#include <string>
+
+namespace shell {
+namespace {
+
+constexpr std::string_view kFrameLine = "***********************";
+constexpr std::string_view kProductLine = "Mordavelle E-mail-list handler";
+constexpr std::string_view kVersionLine = "_____version 2___________";
+constexpr std::string_view kCreditLine = "Made by the Mordavelle developers, for people who keep lists.";
+constexpr std::string_view kBlankLine = "                        ";
+
+void show_help()
+{
+    platform::show_help_box(std::string{kHelpCaption}, std::string{kHelpText});
+}
+
+// One row of the menu as it is painted. A row with a letter is also a choice:
+// the letter in either case runs the action, and a choice without an action quits.
+struct MenuRow {
+    std::string_view line;
+    char letter;
+    void (*action)();
+};
+
+constexpr std::array kMenu = {
+    MenuRow{"A/a: Alphabetically sort file contents.", 'A', lists::run_alphabetical_sort},
+    MenuRow{"C/c: Count the number of strings in a file.", 'C', lists::run_count},
+    MenuRow{"D/d: Sort by Department name.", 'D', lists::run_department_sort},
+    MenuRow{"E/e: Extract e-mail addresses from a text.", 'E', extract::run_email_extraction},
+    MenuRow{"J/j: Join two lists, remove redundancies.", 'J', lists::run_join},
+    MenuRow{"L/l: Change to lower case.", 'L', casing::run_lower_case},
+    MenuRow{"N/n: Extract full names from e-mails.", 'N', extract::run_name_extraction},
+    MenuRow{"S/s: Subtract one list from another.", 'S', lists::run_subtract},
+    MenuRow{kBlankLine, '\0', nullptr},
+    MenuRow{"H/h: Helpful tips.", 'H', show_help},
+    MenuRow{"Q/q to quit", 'Q', nullptr},
+    MenuRow{kBlankLine, '\0', nullptr},
+};
+
+void paint_menu()
+{
+    platform::set_colour(kColourFrame);
+    print_line(kFrameLine);
+    print_line(kProductLine);
+    print_line(kVersionLine);
+    platform::set_colour(kColourText);
+    for (const MenuRow& row : kMenu)
+        print_line(row.line);
+    platform::set_colour(kColourFrame);
+    print_line(kCreditLine);
+    print_line(kFrameLine);
+    platform::set_colour(kColourText);
+}
+
+const MenuRow* find_choice(std::string_view word)
+{
+    if (word.size() != 1)
+        return nullptr;
+    const char lower_offset = 'a' - 'A';
+    for (const MenuRow& row : kMenu) {
+        if (row.letter != '\0' && (word[0] == row.letter || word[0] == row.letter + lower_offset))
+            return &row;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int run_menu()
+{
+    std::string word;
+    for (;;) {
+        paint_menu();
+        // The end of console input leaves the menu as the quit word does.
+        if (!read_word(word))
+            return 0;
+        const MenuRow* choice = find_choice(word);
+        if (choice == nullptr) {
+            print_line(kOptionsLine);
+            print_line();
+            continue;
+        }
+        if (choice->action == nullptr)
+            return 0;
+        choice->action();
+    }
+}
+
+}  // namespace shell

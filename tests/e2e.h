@@ -1,0 +1,77 @@
+// End-to-end runs: the program in a fresh folder, with a scripted console,
+// its standard output, its exit status, its recorded pauses and tones, and the
+// folder's files afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace e2e {
+
+// File name to contents; a name that is not a regular file maps to a marker.
+using Files = std::map<std::string, std::string>;
+
+inline const std::string kRecordingProgram = MORDAVELLE_RECORDING_PROGRAM;
+inline const std::string kShippedProgram = MORDAVELLE_SHIPPED_PROGRAM;
+
+struct Result {
+    std::string out;
+    std::vector<std::string> events;  // the recorded pauses, tones and removals, in order
+    std::vector<std::string> colours;  // the recorded colour changes, in order
+    int status = -1;
+    double seconds = 0;
+};
+
+class Folder {
+public:
+    Folder();
+    ~Folder();
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    std::filesystem::path path() const { return root_ / "work"; }
+    void write(const std::string& name, std::string_view contents) const;
+    void write(const Files& files) const;
+    Files files() const;
+
+    // Runs the program in the folder with the given console input.
+    Result run(std::string_view input, const std::string& program = kRecordingProgram) const;
+    // Runs a shell command in the folder, for setting up links and modes.
+    void shell(const std::string& command) const;
+
+private:
+    std::filesystem::path root_;
+};
+
+// The lines joined, each with its line end.
+std::string lines(std::initializer_list<std::string_view> items);
+
+// The whole menu as one cycle paints it.
+std::string menu();
+
+// One end-to-end case: the folder before, the typed input, and everything expected after.
+struct Case {
+    std::string name;
+    Files before;
+    std::string input;
+    std::string out;
+    Files after;
+    int status = 0;
+    std::vector<std::string> events;
+};
+
+// Names a parameterised test after its case.
+inline std::string case_name(const testing::TestParamInfo<Case>& param)
+{
+    return param.param.name;
+}
+
+// Runs the case and checks every expectation, printing expected and actual in full.
+void check(const Case& c);
+
+}  // namespace e2e

@@ -1,0 +1,81 @@
+#include "e2e.h"
+#include "platform/help_frame.h"
+#include "shell/menu.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using e2e::Case;
+using e2e::lines;
+using e2e::menu;
+
+const std::string kOptions = lines({" You only have options L, S, J, C, A, D, E, H, N, Q...", ""});
+
+class MenuDialogue : public testing::TestWithParam<Case> {};
+
+TEST_P(MenuDialogue, PrintsExactlyAndEnds)
+{
+    e2e::check(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Menu, MenuDialogue,
+    testing::Values(
+        Case{"quit_word_lower", {}, "q\n", menu(), {}, 0, {}},
+        Case{"quit_word_upper", {}, "Q\n", menu(), {}, 0, {}},
+        Case{"quit_after_blanks_and_empty_lines", {}, "\n\n   \t q\n", menu(), {}, 0, {}},
+        Case{"end_of_input_quits", {}, "", menu(), {}, 0, {}},
+        Case{"end_of_input_after_unknown_word", {}, "x", menu() + kOptions + menu(), {}, 0, {}},
+        Case{"longer_words_are_unknown", {}, "Quit QQ s2 help\nq\n",
+             menu() + kOptions + menu() + kOptions + menu() + kOptions + menu() + kOptions + menu(), {}, 0, {}},
+        Case{"digits_and_control_bytes_are_unknown", {}, "7 \x01\x02 \xff\nq\n",
+             menu() + kOptions + menu() + kOptions + menu() + kOptions + menu(), {}, 0, {}},
+        Case{"help_box_then_whole_menu_again", {}, "h\nH\nq\n",
+             menu() + platform::help_frame("Mordsavelle", shell::kHelpText) + menu() +
+                 platform::help_frame("Mordsavelle", shell::kHelpText) + menu(),
+             {}, 0, {}},
+        Case{"words_after_quit_are_not_read", {{"a.txt", "x"}}, "q c a\n", menu(), {{"a.txt", "x"}}, 0, {}}),
+    e2e::case_name);
+
+TEST(MenuColours, FrameInRedEntriesAndCommandsInGreen)
+{
+    e2e::Folder folder;
+    const auto result = folder.run("x\nq\n");
+    const std::vector<std::string> one_cycle = {"12", "10", "12", "10"};
+    std::vector<std::string> expected = one_cycle;
+    expected.insert(expected.end(), one_cycle.begin(), one_cycle.end());
+    expected.push_back("reset");
+    EXPECT_EQ(result.colours, expected);
+}
+
+TEST(MenuColours, RedirectedOutputHoldsNoEscapeByte)
+{
+    e2e::Folder folder;
+    const auto result = folder.run("h\nc\nmissing\n", e2e::kShippedProgram);
+    EXPECT_EQ(result.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(result.out.find('\a'), std::string::npos);
+}
+
+TEST(MenuColours, TerminalGetsBrightRedAndGreenThenReset)
+{
+    // script(1) gives the program a pseudo-terminal as its console.
+    e2e::Folder folder;
+    folder.write("input", "q\n");
+    folder.shell("script -qec " + e2e::kShippedProgram + " /dev/null < input > screen");
+    const std::string screen = folder.files().at("screen");
+    EXPECT_NE(screen.find("\x1b[91m***********************\r\nMordavelle"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("\x1b[92mA/a: Alphabetically sort file contents."), std::string::npos) << screen;
+    EXPECT_NE(screen.rfind("\x1b[0m"), std::string::npos) << screen;
+    EXPECT_GT(screen.rfind("\x1b[0m"), screen.rfind("\x1b[92m")) << screen;
+}
+
+TEST(HelpFrame, HoldsCaptionAndTextOnLinesOfTheirOwn)
+{
+    const std::string frame = platform::help_frame("Mordsavelle", shell::kHelpText);
+    EXPECT_NE(frame.find("| Mordsavelle "), std::string::npos);
+    EXPECT_NE(frame.find("| " + std::string{shell::kHelpText} + " |\n"), std::string::npos);
+    const auto first_line_end = frame.find('\n');
+    EXPECT_EQ(first_line_end, shell::kHelpText.size() + 4);
+}
+
+}  // namespace
