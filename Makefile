@@ -1,5 +1,5 @@
 # A thin wrapper over CMake: every target configures what it needs and builds.
-.PHONY: all build run test clean
+.PHONY: all build run test bench clean
 
 BUILD_DIR := build
 RELEASE := $(BUILD_DIR)/release
@@ -22,6 +22,14 @@ run: build
 
 test: build
 	ctest --test-dir $(RELEASE) --output-on-failure -j $(JOBS)
+
+# Times every command beside the standard tools at 1 and 10 million addresses.
+# The generated data (about 2 GB) stays in build/bench-data for later runs.
+BENCH_SIZES ?= 1000000,10000000
+bench: build
+	$(RELEASE)/bench/mordavelle-micro
+	python3 bench/compare.py $(RELEASE)/mordavelle-bench $(RELEASE)/bench/mordavelle-generate \
+		--sizes $(BENCH_SIZES) --data $(BUILD_DIR)/bench-data
 
 clean:
 	rm -rf $(BUILD_DIR)
