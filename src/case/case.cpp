@@ -1,14 +1,50 @@
 #include "case/case.h"
 
+#include "platform/platform.h"
+#include "shell/console.h"
+#include "shell/failure.h"
+
+#include <string_view>
+
 namespace casing {
+namespace {
+
+constexpr std::string_view kCaserRefusal = "bad string in fCaser, closing...";
+constexpr std::string_view kUpperRefusal = "bad string in fUpper, closing...";
+constexpr unsigned kRefusalPauseMs = 3000;
+constexpr char kCaseDistance = 'a' - 'A';
+
+[[noreturn]] void refuse(std::string_view message)
+{
+    shell::print_line(message);
+    platform::pause(kRefusalPauseMs);
+    shell::end_program(shell::kFailureStatus);
+}
+
+}  // namespace
+
+void lower_letters(std::span<char> bytes)
+{
+    for (char& byte : bytes) {
+        if (byte >= 'A' && byte <= 'Z')
+            byte = static_cast<char>(byte + kCaseDistance);
+    }
+}
 
 std::string fCaser(std::string text)
 {
+    if (text.empty())
+        refuse(kCaserRefusal);
+    lower_letters(text);
     return text;
 }
 
 std::string fUpper(std::string text)
 {
+    if (text.empty())
+        refuse(kUpperRefusal);
+    if (text.front() >= 'a' && text.front() <= 'z')
+        text.front() = static_cast<char>(text.front() - kCaseDistance);
     return text;
 }
 
