@@ -1,10 +1,115 @@
 #include "extract/email_extraction.h"
 
-namespace extract {
+#include "platform/platform.h"
+#include "shell/console.h"
+#include "shell/failure.h"
 
-// Not built yet: the menu comes straight back.
+#include <filesystem>
+#include <system_error>
+
+namespace extract {
+namespace {
+
+constexpr std::string_view kPrompt[] = {
+    "Extract e-mail-addresses from a text.",
+    "Enter name of text file to extract from:",
+    "(I will add the .txt suffix)",
+};
+constexpr std::string_view kCantFind = "can't find file ";
+constexpr std::string_view kCantWriteIntermediate = "can't write cleanfile ";
+constexpr std::string_view kCantFindIntermediate = "can't find cleanfile ";
+constexpr std::string_view kCantMake = "can't make file ";
+constexpr std::string_view kDone = "Done, results in: ";
+constexpr unsigned kDonePauseMs = 3000;
+
+constexpr bool is_break(unsigned char byte)
+{
+    return byte <= '>' && (byte == '(' || byte == ')' || byte == ',' || byte == '<' || byte == '>');
+}
+
+bool name_is_taken(const std::string& name)
+{
+    // A dangling link or a directory takes a name as much as a file does.
+    std::error_code error;
+    return std::filesystem::symlink_status(name, error).type() != std::filesystem::file_type::not_found;
+}
+
+}  // namespace
+
+void break_text(std::string& text)
+{
+    for (char& byte : text) {
+        if (is_break(static_cast<unsigned char>(byte)))
+            byte = '\n';
+    }
+}
+
+std::vector<std::string_view> words_with_at_signs(std::string_view text)
+{
+    std::vector<std::string_view> words;
+    // Everything before `unseen` belongs to words already taken or to white space.
+    std::size_t unseen = 0;
+    for (std::size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', unseen)) {
+        std::size_t start = at;
+        while (start > unseen && !shell::is_separator(static_cast<unsigned char>(text[start - 1])))
+            --start;
+        std::size_t end = at;
+        std::size_t at_signs = 0;
+        for (; end < text.size() && !shell::is_separator(static_cast<unsigned char>(text[end])); ++end)
+            at_signs += text[end] == '@' ? 1 : 0;
+        words.insert(words.end(), at_signs, text.substr(start, end - start));
+        unseen = end;
+    }
+    return words;
+}
+
+std::string open_intermediate(shell::OutputFile& out)
+{
+    // The folder holds finitely many names, so a free one comes at last.
+    for (unsigned number = 0;; ++number) {
+        std::string name = "cleanfile" + (number == 0 ? std::string{} : std::to_string(number)) + ".txt";
+        if (out.open_new(name))
+            return name;
+        if (!name_is_taken(name))
+            return {};
+    }
+}
+
 void run_email_extraction()
 {
+    for (std::string_view line : kPrompt)
+        shell::print_line(line);
+    const std::string stem = shell::read_stem();
+    const std::string input_name = stem + ".txt";
+
+    auto text = shell::read_file(input_name);
+    if (!text)
+        shell::fail(kCantFind, input_name, shell::kExiting);
+    shell::print_line();
+
+    // The broken text goes through an intermediate file of our own making.
+    break_text(*text);
+    shell::OutputFile intermediate;
+    const std::string intermediate_name = open_intermediate(intermediate);
+    if (intermediate_name.empty())
+        shell::fail(kCantWriteIntermediate, {}, shell::kExiting);
+    intermediate.write(*text);
+    text.reset();
+    if (!intermediate.close()) {
+        platform::remove_file(intermediate_name);
+        shell::fail(kCantWriteIntermediate, {}, shell::kExiting);
+    }
+    const auto broken = shell::read_file(intermediate_name);
+    if (!broken)
+        shell::fail(kCantFindIntermediate, {}, shell::kExiting);
+    shell::print_line();
+    platform::remove_file(intermediate_name);
+
+    const std::string result_name = stem + "EPX.txt";
+    if (!shell::write_entries(result_name, words_with_at_signs(*broken)))
+        shell::fail(kCantMake, result_name, shell::kExiting);
+    shell::print_line(std::string{kDone} + result_name);
+    platform::pause(kDonePauseMs);
 }
 
 }  // namespace extract
