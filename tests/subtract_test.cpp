@@ -1,1 +1,132 @@
+#include "e2e.h"
+#include "lists/subtract.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+using e2e::Case;
+using e2e::lines;
+using e2e::menu;
+using Views = std::vector<std::string_view>;
+
+const std::string kAskAll = lines({"Subtract a list from another,", "for e.g. a Reminder List of e-mail addresses.",
+                                   "The new list are of people who have not responded.",
+                                   "NOTE: CASE-SENSITIVE! (better change all to lower case first)",
+                                   "(I will add the .txt suffix in names).", "Enter name of list of all."});
+const std::string kAskResponders = lines({"Enter name of list of responders.", "(I will add the .txt suffix in names)."});
+const std::string kBothRead = kAskAll + "\n" + kAskResponders + "\n";
+
+std::string created(std::string_view label)
+{
+    return kBothRead + lines({"Remind list created. (Reminders.txt)", "by substracting: " + std::string{label}, ""});
+}
+
+std::vector<std::string> tones(std::size_t count)
+{
+    return std::vector<std::string>(count, "tone 800 50");
+}
+
+e2e::Files with(e2e::Files files, const std::string& name, const std::string& contents)
+{
+    files[name] = contents;
+    return files;
+}
+
+const e2e::Files kABCD = {{"all.txt", "a b\nc d\n"}, {"resp.txt", "b\td"}};
+const e2e::Files kDuplicates = {{"all.txt", "x a x b a"}, {"resp.txt", "x x"}};
+const e2e::Files kStrangers = {{"all.txt", "ann bo cy"}, {"resp.txt", "Ann zed"}};
+const e2e::Files kTooMany = {{"all.txt", "a b c"}, {"resp.txt", "x y z w"}};
+const e2e::Files kPercent = {{"all.txt", "% a %"}, {"resp.txt", "b"}, {"pct.txt", "%"}};
+
+class SubtractDialogue : public testing::TestWithParam<Case> {};
+
+TEST_P(SubtractDialogue, PrintsExactlyAndEnds)
+{
+    e2e::check(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Subtract, SubtractDialogue,
+    testing::Values(
+        Case{"drops_the_responders_with_one_tone_each", kABCD, "s\nall\nresp\nq\n", menu() + created("all-resp") + menu(),
+             with(kABCD, "Reminders.txt", "a\nc\n"), 0, tones(2)},
+        Case{"drops_every_copy_of_a_responder_listed_twice", kDuplicates, "s all resp q",
+             menu() + created("all-resp") + menu(), with(kDuplicates, "Reminders.txt", "a\nb\na\n"), 0, tones(2)},
+        Case{"responders_not_in_the_list_and_other_cases_change_nothing", kStrangers, "s all resp q",
+             menu() + created("all-resp") + menu(), with(kStrangers, "Reminders.txt", "ann\nbo\ncy\n"), 0, {}},
+        Case{"lists_of_equal_length_pass", {{"all.txt", "a b"}, {"resp.txt", "b c"}}, "s all resp q",
+             menu() + created("all-resp") + menu(),
+             {{"all.txt", "a b"}, {"resp.txt", "b c"}, {"Reminders.txt", "a\n"}}, 0, tones(1)},
+        Case{"a_per_cent_entry_no_responder_equals_is_kept", kPercent, "s all resp q",
+             menu() + created("all-resp") + menu(), with(kPercent, "Reminders.txt", "%\na\n%\n"), 0, {}},
+        Case{"a_per_cent_responder_drops_per_cent_entries", kPercent, "s all pct q",
+             menu() + created("all-pct") + menu(), with(kPercent, "Reminders.txt", "a\n"), 0, tones(2)},
+        Case{"two_empty_files_give_an_empty_reminder_list", {{"e.txt", ""}, {"f.txt", " \n"}}, "s e f q",
+             menu() + created("e-f") + menu(), {{"e.txt", ""}, {"f.txt", " \n"}, {"Reminders.txt", ""}}, 0, {}},
+        Case{"the_same_stem_twice_drops_everything", {{"l.txt", "a b a"}, {"Reminders.txt", "old\n"}}, "s l l q",
+             menu() + created("l-l") + menu(), {{"l.txt", "a b a"}, {"Reminders.txt", ""}}, 0, tones(3)},
+        Case{"a_longer_list_of_responders_is_refused_after_both_are_read", kTooMany, "s all resp q",
+             menu() + kBothRead +
+                 lines({"Oops! Your first list should always be larger!", "You attempted: all-resp", "Shutting down..."}),
+             kTooMany, 1, {"tone 400 500", "tone 800 500", "pause 4000"}},
+        Case{"a_missing_list_of_all_exits", {{"Reminders.txt", "old\n"}}, "s none resp q",
+             menu() + kAskAll + lines({"can't find file none.txt", "Exiting..."}), {{"Reminders.txt", "old\n"}}, 1,
+             {"pause 2000"}},
+        Case{"a_missing_list_of_responders_exits", {{"all.txt", "a"}}, "s all none q",
+             menu() + kAskAll + "\n" + kAskResponders + lines({"can't find file none.txt", "Exiting..."}),
+             {{"all.txt", "a"}}, 1, {"pause 2000"}}),
+    e2e::case_name);
+
+TEST(SubtractFailure, UnwritableReminderListExitsWithoutResultLines)
+{
+    e2e::Folder folder;
+    folder.write(kABCD);
+    folder.shell("ln -s /dev/full Reminders.txt");
+    const auto result = folder.run("s all resp q");
+    EXPECT_EQ(result.out, menu() + kBothRead + lines({"cannot write output file", "Exiting..."}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.events, (std::vector<std::string>{"tone 800 50", "tone 800 50", "pause 2000"}));
+}
+
+std::vector<bool> marks(const Views& all, const Views& responders)
+{
+    return lists::mark_responders(all, responders);
+}
+
+TEST(MarkResponders, MarksEveryCopyOfEachResponderInPlace)
+{
+    EXPECT_EQ(marks({"x", "a", "x", "b"}, {"x", "x", "zed"}), (std::vector<bool>{true, false, true, false}));
+}
+
+TEST(MarkResponders, ComparesWholeEntriesByteForByte)
+{
+    EXPECT_EQ(marks({"ann", "an", "ann ", "Ann"}, {"Ann", "anna"}), (std::vector<bool>{false, false, false, true}));
+}
+
+TEST(MarkResponders, KeepsPerCentSignsNoResponderEquals)
+{
+    EXPECT_EQ(marks({"%", "a", "%"}, {"a"}), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(marks({"%", "a"}, {"%"}), (std::vector<bool>{true, false}));
+}
+
+TEST(MarkResponders, NoRespondersDropNothing)
+{
+    EXPECT_EQ(marks({"a", "b"}, {}), (std::vector<bool>{false, false}));
+    EXPECT_TRUE(marks({}, {}).empty());
+}
+
+TEST(MarkResponders, HandlesAHundredThousandEntriesAgainstFiftyThousand)
+{
+    std::vector<std::string> all_text(100000), responder_text(50000);
+    for (std::size_t i = 0; i < all_text.size(); ++i)
+        all_text[i] = "person" + std::to_string(i) + "@dept.se";
+    for (std::size_t i = 0; i < responder_text.size(); ++i)
+        responder_text[i] = "person" + std::to_string(i * 3) + "@dept.se";
+    const Views all(all_text.begin(), all_text.end());
+    const Views responders(responder_text.begin(), responder_text.end());
+    const auto dropped = marks(all, responders);
+    EXPECT_EQ(std::count(dropped.begin(), dropped.end(), true), 33334);
+    EXPECT_TRUE(dropped[99999] && !dropped[99998]);
+}
+
+}  // namespace

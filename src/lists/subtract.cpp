@@ -1,10 +1,108 @@
 #include "lists/subtract.h"
 
-namespace lists {
+#include "platform/platform.h"
+#include "shell/console.h"
+#include "shell/failure.h"
+#include "shell/list_file.h"
 
-// Not built yet: the menu comes straight back.
+#include <string>
+#include <unordered_set>
+
+namespace lists {
+namespace {
+
+constexpr std::string_view kIntroduction[] = {
+    "Subtract a list from another,",
+    "for e.g. a Reminder List of e-mail addresses.",
+    "The new list are of people who have not responded.",
+    "NOTE: CASE-SENSITIVE! (better change all to lower case first)",
+    "(I will add the .txt suffix in names).",
+};
+constexpr std::string_view kAskAll = "Enter name of list of all.";
+constexpr std::string_view kAskResponders = "Enter name of list of responders.";
+constexpr std::string_view kSuffixNote = "(I will add the .txt suffix in names).";
+constexpr std::string_view kCantFind = "can't find file ";
+constexpr std::string_view kTooShort = "Oops! Your first list should always be larger!";
+constexpr std::string_view kAttempted = "You attempted: ";
+constexpr std::string_view kCantWrite = "cannot write output file";
+constexpr std::string_view kCreated = "Remind list created. (Reminders.txt)";
+constexpr std::string_view kSubtracting = "by substracting: ";
+const std::string kOutputName = "Reminders.txt";
+
+constexpr unsigned kDropHz = 800;
+constexpr unsigned kDropMs = 50;
+
+std::string read_list(const std::string& name)
+{
+    auto text = shell::read_file(name);
+    if (!text)
+        shell::fail(kCantFind, name, shell::kExiting);
+    return std::move(*text);
+}
+
+// A list of responders longer than the list of all is taken for the two lists
+// typed the wrong way round; the program refuses with two tones and a long pause.
+[[noreturn]] void refuse_sizes(const std::string& label)
+{
+    shell::print_line(kTooShort);
+    shell::print_line(std::string{kAttempted} + label);
+    shell::print_line(shell::kShuttingDown);
+    platform::tone(400, 500);
+    platform::tone(800, 500);
+    platform::pause(4000);
+    shell::end_program();
+}
+
+}  // namespace
+
+std::vector<bool> mark_responders(const std::vector<std::string_view>& all,
+                                  const std::vector<std::string_view>& responders)
+{
+    const std::unordered_set<std::string_view> responded(responders.begin(), responders.end());
+    std::vector<bool> dropped(all.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        dropped[i] = responded.contains(all[i]);
+    return dropped;
+}
+
 void run_subtract()
 {
+    for (const std::string_view line : kIntroduction)
+        shell::print_line(line);
+    shell::print_line(kAskAll);
+    const std::string all_stem = shell::read_stem();
+    const std::string all_text = read_list(all_stem + ".txt");
+    const auto all = shell::split_entries(all_text);
+    shell::print_line();
+
+    shell::print_line(kAskResponders);
+    shell::print_line(kSuffixNote);
+    const std::string responders_stem = shell::read_stem();
+    const std::string label = all_stem + "-" + responders_stem;
+    const std::string responders_text = read_list(responders_stem + ".txt");
+    const auto responders = shell::split_entries(responders_text);
+    shell::print_line();
+
+    if (all.size() < responders.size())
+        refuse_sizes(label);
+    const std::vector<bool> dropped = mark_responders(all, responders);
+
+    // Each dropped entry sounds its tone in its place as the list is written.
+    shell::OutputFile out;
+    if (!out.open(kOutputName))
+        shell::fail(kCantWrite, "", shell::kExiting);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (dropped[i])
+            platform::tone(kDropHz, kDropMs);
+        else
+            out.write_line(all[i]);
+    }
+    if (!out.close())
+        shell::fail(kCantWrite, "", shell::kExiting);
+
+    shell::print_line(kCreated);
+    shell::print_line(std::string{kSubtracting} + label);
+    shell::print_line();
 }
 
 }  // namespace lists
