@@ -1,1 +1,87 @@
+#include "e2e.h"
+#include "lists/join.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+using e2e::Case;
+using e2e::lines;
+using e2e::menu;
+using Views = std::vector<std::string_view>;
+
+const std::string kAskFirst = lines({"Combines two lists,", "removes redundant strings.",
+                                     "NOTE: CASE-SENSITIVE! (better change all to lower case first)", "",
+                                     "file name 1?", "(I will add the .txt suffix in names)."});
+const std::string kAskSecond = lines({"file name 2?", "(I will add the .txt suffix in names)."});
+
+std::string joined(std::string_view name)
+{
+    return kAskFirst + kAskSecond + lines({"Done combining files, output is in the file " + std::string{name}, ""});
+}
+
+e2e::Files with(e2e::Files files, const std::string& name, const std::string& contents)
+{
+    files[name] = contents;
+    return files;
+}
+
+const e2e::Files kOverlap = {{"one.txt", "x y x"}, {"two.txt", "y\nz\n"}};
+const e2e::Files kCases = {{"one.txt", "Ann ann"}, {"two.txt", "ANN ann bo"}};
+
+class JoinDialogue : public testing::TestWithParam<Case> {};
+
+TEST_P(JoinDialogue, PrintsExactlyAndEnds)
+{
+    e2e::check(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Join, JoinDialogue,
+    testing::Values(
+        Case{"writes_each_entry_once_at_its_first_place", kOverlap, "j\none\ntwo\nq\n", menu() + joined("one_two.txt") + menu(),
+             with(kOverlap, "one_two.txt", "x\ny\nz\n"), 0, {}},
+        Case{"case_variants_are_different_entries", kCases, "J one two q", menu() + joined("one_two.txt") + menu(),
+             with(kCases, "one_two.txt", "Ann\nann\nANN\nbo\n"), 0, {}},
+        Case{"the_same_stem_twice_removes_its_repeats", {{"list.txt", "b a b"}}, "j list list q",
+             menu() + joined("list_list.txt") + menu(), {{"list.txt", "b a b"}, {"list_list.txt", "b\na\n"}}, 0, {}},
+        Case{"two_empty_files_give_an_empty_file", {{"e.txt", ""}, {"f.txt", "\n"}}, "j e f q",
+             menu() + joined("e_f.txt") + menu(), {{"e.txt", ""}, {"f.txt", "\n"}, {"e_f.txt", ""}}, 0, {}},
+        Case{"a_second_join_starts_afresh_and_overwrites", with(kOverlap, "one_two.txt", "old\n"), "j one two j two two q",
+             menu() + joined("one_two.txt") + menu() + joined("two_two.txt") + menu(),
+             with(with(kOverlap, "one_two.txt", "x\ny\nz\n"), "two_two.txt", "y\nz\n"), 0, {}},
+        Case{"a_missing_first_file_exits", kOverlap, "j none two q",
+             menu() + kAskFirst + lines({"no such file none.txt", "Exiting..."}), kOverlap, 1, {"pause 2000"}},
+        Case{"a_missing_second_file_exits_after_its_prompt", kOverlap, "j one none q",
+             menu() + kAskFirst + kAskSecond + lines({"no such file none.txt", "Exiting..."}), kOverlap, 1,
+             {"pause 2000"}}),
+    e2e::case_name);
+
+TEST(JoinFailure, UnwritableJoinedFileExitsNamingIt)
+{
+    e2e::Folder folder;
+    folder.write(kOverlap);
+    folder.shell("ln -s /dev/full one_two.txt");
+    const auto result = folder.run("j one two q");
+    EXPECT_EQ(result.out, menu() + kAskFirst + kAskSecond + lines({"cannot write output fileone_two.txt", "Exiting..."}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
+}
+
+TEST(JoinEntries, KeepsFirstOccurrencesOfFirstListThenNewOnesOfSecond)
+{
+    EXPECT_EQ(lists::join({"c", "a", "c", "b"}, {"d", "a", "e", "d"}), (Views{"c", "a", "b", "d", "e"}));
+}
+
+TEST(JoinEntries, ComparesWholeEntriesByteForByte)
+{
+    EXPECT_EQ(lists::join({"ann", "Ann"}, {"an", "ann", "ann\xe9"}), (Views{"ann", "Ann", "an", "ann\xe9"}));
+}
+
+TEST(JoinEntries, EitherListMayBeEmpty)
+{
+    EXPECT_EQ(lists::join({}, {"b", "b"}), (Views{"b"}));
+    EXPECT_EQ(lists::join({"a", "a"}, {}), (Views{"a"}));
+    EXPECT_TRUE(lists::join({}, {}).empty());
+}
+
+}  // namespace
