@@ -1,5 +1,5 @@
 # A thin wrapper over CMake: every target configures what it needs and builds.
-.PHONY: all build run test bench clean
+.PHONY: all build run test test-sanitize lint bench clean
 
 BUILD_DIR := build
 RELEASE := $(BUILD_DIR)/release
@@ -7,8 +7,9 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 all: build
 
+# CMAKE_ARGS passes options to the first configure, e.g. -DMORDAVELLE_WERROR=ON.
 $(RELEASE)/build.ninja:
-	cmake --preset release
+	cmake --preset release $(CMAKE_ARGS)
 
 build: $(RELEASE)/build.ninja
 	cmake --build $(RELEASE) -j $(JOBS)
@@ -22,6 +23,17 @@ run: build
 
 test: build
 	ctest --test-dir $(RELEASE) --output-on-failure -j $(JOBS)
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize:
+	cmake --preset sanitize $(CMAKE_ARGS)
+	cmake --build $(BUILD_DIR)/sanitize -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --test-dir $(BUILD_DIR)/sanitize --output-on-failure -j $(JOBS)
+
+# clang-tidy over the product's sources, with the checks in .clang-tidy.
+lint: $(RELEASE)/build.ninja
+	git ls-files 'src/*.cpp' | grep -v platform_windows | xargs clang-tidy -p $(RELEASE) --quiet
 
 # Times every command beside the standard tools at 1 and 10 million addresses.
 # The generated data (about 2 GB) stays in build/bench-data for later runs.

@@ -13,6 +13,8 @@
 #include "shell/failure.h"
 
 #include <array>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 namespace shell {
@@ -23,6 +25,7 @@ constexpr std::string_view kProductLine = "Mordavelle E-mail-list handler";
 constexpr std::string_view kVersionLine = "_____version 2___________";
 constexpr std::string_view kCreditLine = "Made by the Mordavelle developers, for people who keep lists.";
 constexpr std::string_view kBlankLine = "                        ";
+constexpr std::string_view kOutOfMemory = "not enough memory for these lists";
 
 void show_help()
 {
@@ -79,6 +82,19 @@ const MenuRow* find_choice(std::string_view word)
     return nullptr;
 }
 
+// A list too large for the memory there is ends the command as any other
+// failure does: a message, the closing word, a pause and status 1.
+void run_command(void (*action)())
+{
+    try {
+        action();
+    } catch (const std::bad_alloc&) {
+        fail(kOutOfMemory, {}, kExiting);
+    } catch (const std::length_error&) {
+        fail(kOutOfMemory, {}, kExiting);
+    }
+}
+
 }  // namespace
 
 int run_menu()
@@ -97,7 +113,7 @@ int run_menu()
         }
         if (choice->action == nullptr)
             return 0;
-        choice->action();
+        run_command(choice->action);
     }
 }
 
