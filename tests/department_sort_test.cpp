@@ -1,1 +1,110 @@
+#include "e2e.h"
+#include "lists/department_sort.h"
+#include "lists/sort_entries.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+using e2e::Case;
+using e2e::lines;
+using e2e::menu;
+using Views = std::vector<std::string_view>;
+
+const std::string kAsk = lines({"Sorts e-mail addresses based on dept.", "(Enter the name of the text file.",
+                                "(I will add the .txt suffix in names)."});
+
+std::string sorted(std::string_view name)
+{
+    return kAsk + lines({"", "Sorted by Dept name, in file: " + std::string{name}, ""});
+}
+
+const e2e::Files kStaff = {{"staff.txt", "zed@i ann@hr bo@h cy@hr\r\nal@h"}};
+const e2e::Files kOdd = {{"odd.txt", "x@b@c b@ nobody a@b y@ b@bc"}};
+
+class DepartmentSortDialogue : public testing::TestWithParam<Case> {};
+
+TEST_P(DepartmentSortDialogue, PrintsExactlyAndEnds)
+{
+    e2e::check(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(DepartmentSort, DepartmentSortDialogue,
+    testing::Values(
+        Case{"groups_by_department_keeping_input_order_within", kStaff, "d\nstaff\nq\n",
+             menu() + sorted("staffDEPT.txt") + menu(),
+             {{"staff.txt", "zed@i ann@hr bo@h cy@hr\r\nal@h"}, {"staffDEPT.txt", "bo@h\nal@h\nann@hr\ncy@hr\nzed@i\n"}}, 0,
+             {}},
+        Case{"empty_keys_first_no_at_sign_whole_entry_second_at_sign_in_key", kOdd, "D odd q",
+             menu() + sorted("oddDEPT.txt") + menu(),
+             {{"odd.txt", "x@b@c b@ nobody a@b y@ b@bc"}, {"oddDEPT.txt", "b@\ny@\na@b\nx@b@c\nb@bc\nnobody\n"}}, 0, {}},
+        Case{"an_empty_list_gives_an_empty_file_and_a_rerun_overwrites", {{"e.txt", "\n"}, {"eDEPT.txt", "old\n"}}, "d e q",
+             menu() + sorted("eDEPT.txt") + menu(), {{"e.txt", "\n"}, {"eDEPT.txt", ""}}, 0, {}},
+        Case{"a_missing_list_exits", {}, "d nope q", menu() + kAsk + lines({"can't find file nope.txt", "Exiting..."}),
+             {}, 1, {"pause 2000"}}),
+    e2e::case_name);
+
+TEST(DepartmentSortFailure, UnwritableResultExitsNamingIt)
+{
+    e2e::Folder folder;
+    folder.write("l.txt", "a@x");
+    folder.shell("ln -s /dev/full lDEPT.txt");
+    const auto result = folder.run("d l q");
+    EXPECT_EQ(result.out, menu() + kAsk + lines({"", "cannot write output filelDEPT.txt", "Exiting..."}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
+}
+
+TEST(DepartmentKey, IsEverythingAfterTheFirstAtSign)
+{
+    EXPECT_EQ(lists::department_key("ann@hr.se"), "hr.se");
+    EXPECT_EQ(lists::department_key("x@b@c"), "b@c");
+    EXPECT_EQ(lists::department_key("ann@"), "");
+    EXPECT_EQ(lists::department_key("@hr"), "hr");
+    EXPECT_EQ(lists::department_key("nobody"), "nobody");
+}
+
+Views sorted_by_department(Views entries)
+{
+    lists::sort_by_department(entries);
+    return entries;
+}
+
+TEST(SortByDepartment, OrdersKeysByBytesShorterFirst)
+{
+    EXPECT_EQ(sorted_by_department({"a@i", "b@hr", "c@h", "d@Zz", "e@h\xe9", "f@"}),
+              (Views{"f@", "d@Zz", "c@h", "b@hr", "e@h\xe9", "a@i"}));
+}
+
+TEST(SortByDepartment, IgnoresTheLocalPartAndKeepsInputOrderForEqualKeys)
+{
+    EXPECT_EQ(sorted_by_department({"z@d", "y@c", "a@d", "z@c", "z@d", "b@c"}),
+              (Views{"y@c", "z@c", "b@c", "z@d", "a@d", "z@d"}));
+}
+
+// Random addresses over a few bytes, long keys and many equal keys included,
+// agree with a stable sort by key at every size.
+TEST(SortByDepartment, AgreesWithAStableSortByKeyOnRandomLists)
+{
+    std::mt19937 random(54321);
+    const std::string alphabet("\0\x01@a.b\x7f\x80\xff", 9);
+    for (const std::size_t size : {0, 1, 2, 3, 17, 64, 300, 5000, 100000}) {
+        std::vector<std::string> text(size);
+        for (std::size_t i = 0; i < size; ++i) {
+            text[i] = std::to_string(i) + "@" + std::string(random() % 3 == 0 ? random() % 20 : 0, 'd');
+            for (std::size_t n = random() % 5; n > 0; --n)
+                text[i] += alphabet[random() % alphabet.size()];
+        }
+        Views entries(text.begin(), text.end());
+        Views expected = entries;
+        std::stable_sort(expected.begin(), expected.end(), [](std::string_view a, std::string_view b) {
+            return lists::department_key(a) < lists::department_key(b);
+        });
+        EXPECT_EQ(sorted_by_department(entries), expected) << size;
+    }
+}
+
+}  // namespace
