@@ -1,30 +1,63 @@
+// The real Windows calls behind the seam. Console lines and list files end in
+// CR LF because the C runtime keeps the console streams in text mode and the
+// list files are written with file_line_end().
 #include "platform/platform.h"
 
 #include <cstdio>
 #include <iostream>
 
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 namespace platform {
+namespace {
+
+// The attributes the console had before the program first coloured it, so
+// that the user's own colours come back at the end. Output that is not a
+// console has none, and then nothing is given back.
+bool console_looked_at = false;
+bool original_known = false;
+WORD original_attributes = 0;
+
+void remember_original_attributes(HANDLE console)
+{
+    console_looked_at = true;
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(console, &info) != 0) {
+        original_attributes = info.wAttributes;
+        original_known = true;
+    }
+}
+
+}  // namespace
 
 void set_colour(unsigned short attribute)
 {
     // Text already streamed must take the colour it was written in.
     std::cout.flush();
-    SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), attribute);
+    // The handle is fetched anew each time: the standard handle may have been
+    // replaced since the last change.
+    const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (!console_looked_at)
+        remember_original_attributes(console);
+    (void)SetConsoleTextAttribute(console, attribute);
 }
 
 void reset_colour()
 {
     std::cout.flush();
-    // Light grey on black, the console's usual colours.
-    SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), 7);
+    if (original_known)
+        (void)SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), original_attributes);
 }
 
 void show_help_box(const std::string& caption, const std::string& text)
 {
+    // No owner window: the box belongs to no window of ours, as the console has none.
     (void)MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
 }
 
