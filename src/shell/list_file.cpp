@@ -8,18 +8,28 @@ namespace shell {
 
 std::optional<std::string> read_file(const std::string& name)
 {
+    std::string text;
+    if (!read_file_into(name, text))
+        return std::nullopt;
+    return text;
+}
+
+bool read_file_into(const std::string& name, std::string& text)
+{
+    text.clear();
     std::FILE* file = std::fopen(name.c_str(), "rb");
     if (file == nullptr)
-        return std::nullopt;
+        return false;
     // The whole file is read in large blocks straight into the text.
     std::setvbuf(file, nullptr, _IONBF, 0);
 
-    std::string text;
     std::error_code size_error;
     const auto size = std::filesystem::file_size(name, size_error);
     std::size_t filled = 0;
     if (!size_error && size > 0) {
-        text.resize(static_cast<std::size_t>(size));
+        // Room beyond the size lets the one read meet the end of the file, so
+        // the text never has to grow and be copied.
+        text.resize(static_cast<std::size_t>(size) + (std::size_t{1} << 16));
         filled = std::fread(text.data(), 1, text.size(), file);
     }
     // A file that grows while it is read, or one whose size is not known
@@ -31,10 +41,8 @@ std::optional<std::string> read_file(const std::string& name)
     }
     const bool read_failed = std::ferror(file) != 0;
     std::fclose(file);
-    if (read_failed)
-        return std::nullopt;
-    text.resize(filled);
-    return text;
+    text.resize(read_failed ? 0 : filled);
+    return !read_failed;
 }
 
 std::vector<std::string_view> split_entries(std::string_view text)

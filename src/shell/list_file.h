@@ -22,6 +22,10 @@ constexpr bool is_separator(unsigned char byte)
 // (a missing file, a directory, a read error).
 std::optional<std::string> read_file(const std::string& name);
 
+// The same into a text the caller keeps, whose memory is reused: false, and
+// the text empty, when the file cannot be opened or read to its end.
+bool read_file_into(const std::string& name, std::string& text);
+
 // The entries of a list text in order, as views into the text.
 std::vector<std::string_view> split_entries(std::string_view text);
 
