@@ -17,8 +17,29 @@ void run_email_extraction();
 // so that an address in brackets or followed by a comma stands as a word alone.
 void break_text(std::string& text);
 
-// The white-space-delimited words of the text that hold an at sign, in text
-// order, as views into it; a word with k at signs appears k times in a row.
+// Hands each white-space-delimited word of the text that holds an at sign to
+// `take`, in text order, as a view into the text; a word with k at signs is
+// handed over k times in a row.
+template <typename Take>
+void for_each_word_with_at_signs(std::string_view text, Take take)
+{
+    // Everything before `unseen` belongs to words already handed over or to white space.
+    std::size_t unseen = 0;
+    for (std::size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', unseen)) {
+        std::size_t start = at;
+        while (start > unseen && !shell::is_separator(static_cast<unsigned char>(text[start - 1])))
+            --start;
+        std::size_t end = at;
+        std::size_t at_signs = 0;
+        for (; end < text.size() && !shell::is_separator(static_cast<unsigned char>(text[end])); ++end)
+            at_signs += text[end] == '@' ? 1 : 0;
+        for (const std::string_view word = text.substr(start, end - start); at_signs > 0; --at_signs)
+            take(word);
+        unseen = end;
+    }
+}
+
+// The same words gathered in a list.
 std::vector<std::string_view> words_with_at_signs(std::string_view text);
 
 // Creates the intermediate file under the first of "cleanfile.txt",
