@@ -1,1 +1,68 @@
+#include "e2e.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+using e2e::Case;
+using e2e::lines;
+using e2e::menu;
+
+const std::string kPrompt = lines({"Input file name. All upper case letters", "(except non-English)",
+    "will be replaced with lower case letters.", "(I will add the .txt suffix in names)."});
+
+std::string done(std::string_view output)
+{
+    return kPrompt + lines({"", "It is done, see file " + std::string{output}, ""});
+}
+
+std::string failed(std::string_view message, std::string_view name)
+{
+    return kPrompt + lines({std::string{message} + std::string{name}, "Shutting down..."});
+}
+
+const std::string kMixed = "Anna.BERG@HR.se  bo@x.se\t\xc5SA\r\n\nQ\x0b" "A1-B2c";
+const std::string kLowered = "anna.berg@hr.se\nbo@x.se\n\xc5sa\nq\na1-b2c\n";
+const e2e::Files kScratch = {{"Tempstring.txt", "mine\r\nKEEP "}, {"Cleanstring.txt", ""}};
+
+class LowerCaseDialogue : public testing::TestWithParam<Case> {};
+
+TEST_P(LowerCaseDialogue, PrintsExactlyAndEnds)
+{
+    e2e::check(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(LowerCase, LowerCaseDialogue,
+    testing::Values(
+        Case{"lowers_english_capitals_one_entry_per_line", {{"m.txt", kMixed}}, "l\nm\nq\n",
+             menu() + done("m_low.txt") + menu(), {{"m.txt", kMixed}, {"m_low.txt", kLowered}}, 0, {}},
+        Case{"empty_and_blank_lists_give_empty_files", {{"e.txt", ""}, {"b.txt", " \n\t"}}, "L e L b q",
+             menu() + done("e_low.txt") + menu() + done("b_low.txt") + menu(),
+             {{"e.txt", ""}, {"b.txt", " \n\t"}, {"e_low.txt", ""}, {"b_low.txt", ""}}, 0, {}},
+        Case{"replaces_an_earlier_output", {{"m.txt", "X"}, {"m_low.txt", "old\nlonger\n"}}, "l m q",
+             menu() + done("m_low.txt") + menu(), {{"m.txt", "X"}, {"m_low.txt", "x\n"}}, 0, {}},
+        Case{"a_stem_with_the_suffix_is_suffixed_again", {{"l.txt", "A"}, {"l.txt.txt", "B"}}, "l l.txt q",
+             menu() + done("l.txt_low.txt") + menu(), {{"l.txt", "A"}, {"l.txt.txt", "B"}, {"l.txt_low.txt", "b\n"}},
+             0, {}},
+        Case{"scratch_names_of_the_user_survive", kScratch, "l Tempstring q",
+             menu() + done("Tempstring_low.txt") + menu(),
+             {{"Tempstring.txt", "mine\r\nKEEP "}, {"Cleanstring.txt", ""}, {"Tempstring_low.txt", "mine\nkeep\n"}},
+             0, {}},
+        Case{"missing_list_shuts_down_after_two_seconds", kScratch, "l\nnope\nq\n",
+             menu() + failed("can't find file ", "nope.txt"), kScratch, 1, {"pause 2000"}},
+        Case{"end_of_input_at_the_stem_looks_for_dot_txt", {}, "l", menu() + failed("can't find file ", ".txt"), {}, 1,
+             {"pause 2000"}}),
+    e2e::case_name);
+
+TEST(LowerCaseFailure, UnwritableOutputShutsDownWithoutTheDoneLine)
+{
+    e2e::Folder folder;
+    folder.write("m.txt", "A");
+    folder.shell("ln -s /dev/full m_low.txt");
+    const auto result = folder.run("l m q\n");
+    EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "can't write file m_low.txt", "Shutting down..."}));
+    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
+    EXPECT_EQ(result.status, 1);
+}
+
+}  // namespace
