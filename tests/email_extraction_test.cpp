@@ -1,1 +1,167 @@
+#include "e2e.h"
+#include "extract/email_extraction.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+using e2e::Case;
+using e2e::lines;
+using e2e::menu;
+using Words = std::vector<std::string>;
+
+// The words that the text yields once broken, copied out of it.
+Words extracted(std::string text)
+{
+    extract::break_text(text);
+    const auto words = extract::words_with_at_signs(text);
+    return Words(words.begin(), words.end());
+}
+
+TEST(BreakText, TurnsTheFiveBreakCharactersIntoLineEnds)
+{
+    std::string text = "a(b)c,d<e>f;g:h[i]j\"k.l=m?\xa8\xbc\xa9";
+    extract::break_text(text);
+    EXPECT_EQ(text, "a\nb\nc\nd\ne\nf;g:h[i]j\"k.l=m?\xa8\xbc\xa9");
+}
+
+TEST(WordsWithAtSigns, DisplayNamesBracketsAndCommasFallAway)
+{
+    EXPECT_EQ(extracted("To: Anna Berg <anna.berg@hr.se>, (bo@it.se) \"Cy\" <cy@x.se>"),
+              (Words{"anna.berg@hr.se", "bo@it.se", "cy@x.se"}));
+}
+
+TEST(WordsWithAtSigns, OtherPunctuationStaysAttached)
+{
+    EXPECT_EQ(extracted("mail a@b.se. or \"c@d.se\"; [e@f.se] mailto:g@h.se:"),
+              (Words{"a@b.se.", "\"c@d.se\";", "[e@f.se]", "mailto:g@h.se:"}));
+}
+
+TEST(WordsWithAtSigns, AWordWithTwoAtSignsComesTwiceInARow)
+{
+    EXPECT_EQ(extracted("x a@b@c y @ z"), (Words{"a@b@c", "a@b@c", "@"}));
+}
+
+TEST(WordsWithAtSigns, RepeatsKeepTextOrderAndCase)
+{
+    EXPECT_EQ(extracted("A@B.se b@c.se\nA@B.se\tA@B.se"), (Words{"A@B.se", "b@c.se", "A@B.se", "A@B.se"}));
+}
+
+TEST(WordsWithAtSigns, HighBytesPassThrough)
+{
+    EXPECT_EQ(extracted("\xc3\xa5sa@f\xf6retag.se \xff@\x80"), (Words{"\xc3\xa5sa@f\xf6retag.se", "\xff@\x80"}));
+}
+
+TEST(WordsWithAtSigns, AnAddressBrokenAcrossLinesKeepsOnlyThePartWithTheAtSign)
+{
+    EXPECT_EQ(extracted("write to anna.berg@hr.\r\nmordavelle.se today"), (Words{"anna.berg@hr."}));
+}
+
+TEST(WordsWithAtSigns, WordsAtBothEndsOfTheTextAndNoneWithout)
+{
+    EXPECT_EQ(extracted("@a b c@"), (Words{"@a", "c@"}));
+    EXPECT_TRUE(extracted("no address here").empty());
+    EXPECT_TRUE(extracted("").empty());
+}
+
+const std::string kPrompt =
+    lines({"Extract e-mail-addresses from a text.", "Enter name of text file to extract from:", "(I will add the .txt suffix)"});
+
+std::string done(std::string_view result)
+{
+    return kPrompt + lines({"", "", "Done, results in: " + std::string{result}});
+}
+
+const std::string kThread =
+    "From: Pia Nilsson <pia.nilsson@finance.se>\r\n"
+    "To: \"Julia Falk\" <julia.falk@hr.se>,bo@IT.se\r\n"
+    "\r\n> Ask (britt.olsson@support.se) or x@y@z; thanks.\r\n";
+const std::string kThreadAddresses =
+    lines({"pia.nilsson@finance.se", "julia.falk@hr.se", "bo@IT.se", "britt.olsson@support.se", "x@y@z;", "x@y@z;"});
+
+class EmailExtractionDialogue : public testing::TestWithParam<Case> {};
+
+TEST_P(EmailExtractionDialogue, PrintsExactlyAndEnds)
+{
+    e2e::check(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(EmailExtraction, EmailExtractionDialogue,
+    testing::Values(
+        Case{"extracts_a_saved_thread_and_removes_its_intermediate", {{"t.txt", kThread}}, "e\nt\nq\n",
+             menu() + done("tEPX.txt") + menu(), {{"t.txt", kThread}, {"tEPX.txt", kThreadAddresses}}, 0,
+             {"remove cleanfile.txt", "pause 3000"}},
+        Case{"empty_text_gives_an_empty_result", {{"e.txt", ""}}, "E e q", menu() + done("eEPX.txt") + menu(),
+             {{"e.txt", ""}, {"eEPX.txt", ""}}, 0, {"remove cleanfile.txt", "pause 3000"}},
+        Case{"a_users_cleanfile_survives", {{"t.txt", kThread}, {"cleanfile.txt", "mine\r\n"}}, "e t q",
+             menu() + done("tEPX.txt") + menu(),
+             {{"t.txt", kThread}, {"cleanfile.txt", "mine\r\n"}, {"tEPX.txt", kThreadAddresses}}, 0,
+             {"remove cleanfile1.txt", "pause 3000"}},
+        Case{"the_stem_cleanfile_itself_is_read_and_kept",
+             {{"cleanfile.txt", "<a@b.se>,"}, {"cleanfile1.txt", "also mine"}}, "e cleanfile q",
+             menu() + done("cleanfileEPX.txt") + menu(),
+             {{"cleanfile.txt", "<a@b.se>,"}, {"cleanfile1.txt", "also mine"}, {"cleanfileEPX.txt", "a@b.se\n"}}, 0,
+             {"remove cleanfile2.txt", "pause 3000"}},
+        Case{"replaces_an_earlier_result", {{"t.txt", "a@b"}, {"tEPX.txt", "old\nlonger\n"}}, "e t q",
+             menu() + done("tEPX.txt") + menu(), {{"t.txt", "a@b"}, {"tEPX.txt", "a@b\n"}}, 0,
+             {"remove cleanfile.txt", "pause 3000"}},
+        Case{"missing_text_exits_after_two_seconds", {{"cleanfile.txt", "mine"}}, "e nope q",
+             menu() + kPrompt + lines({"can't find file nope.txt", "Exiting..."}), {{"cleanfile.txt", "mine"}}, 1,
+             {"pause 2000"}}),
+    e2e::case_name);
+
+TEST(EmailExtractionFailure, UnwritableResultExitsWithNoIntermediateLeft)
+{
+    e2e::Folder folder;
+    folder.write("t.txt", kThread);
+    folder.shell("ln -s /dev/full tEPX.txt");
+    const auto result = folder.run("e t q\n");
+    EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "", "can't make file tEPX.txt", "Exiting..."}));
+    EXPECT_EQ(result.events, (std::vector<std::string>{"remove cleanfile.txt", "pause 2000"}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(folder.files(), (e2e::Files{{"t.txt", kThread}, {"tEPX.txt", "<link to /dev/full>"}}));
+}
+
+// The program runs from a wrapper script in the folder, which sets up what
+// the failure needs and then hands over to it.
+e2e::Result run_wrapped(const e2e::Folder& folder, std::string_view setup, std::string_view input)
+{
+    folder.write("run.sh", "#!/bin/sh\n" + std::string{setup} + "\nexec '" + e2e::kRecordingProgram + "'\n");
+    folder.shell("chmod +x run.sh");
+    return folder.run(input, (folder.path() / "run.sh").string());
+}
+
+TEST(EmailExtractionFailure, IntermediateThatCannotBeCreatedExits)
+{
+    // The program's own folder is gone, so nothing can be created in it.
+    e2e::Folder folder;
+    folder.write("t.txt", kThread);
+    const auto result = run_wrapped(folder, "mkdir gone && cd gone && rmdir ../gone", "e " + (folder.path() / "t").string());
+    EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "can't write cleanfile ", "Exiting..."}));
+    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
+    EXPECT_EQ(result.status, 1);
+}
+
+TEST(EmailExtractionFailure, IntermediateThatCannotBeWrittenExitsAndIsRemoved)
+{
+    // A file size limit of a few kilobytes lets the console through but not the text.
+    e2e::Folder folder;
+    folder.write("t.txt", std::string(100000, 'x'));
+    const auto result = run_wrapped(folder, "trap '' XFSZ; ulimit -f 8", "e t\n");
+    EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "can't write cleanfile ", "Exiting..."}));
+    EXPECT_EQ(result.events, (std::vector<std::string>{"remove cleanfile.txt", "pause 2000"}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(folder.files().count("cleanfile.txt"), 0U);
+}
+
+TEST(EmailExtraction, ShippedProgramReallyPausesThreeSecondsAfterTheResult)
+{
+    e2e::Folder folder;
+    folder.write("t.txt", kThread);
+    const auto result = folder.run("e t q\n", e2e::kShippedProgram);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_GE(result.seconds, 2.95);
+    EXPECT_LT(result.seconds, 10.0);
+}
+
+}  // namespace
