@@ -63,7 +63,12 @@ TEST(SortedNames, AShorterFirstPartSortsBeforeALongerOne)
 TEST(SortedNames, APerCentSignInTheFirstPartStaysInIt)
 {
     EXPECT_EQ(names_of({"an%na.berg@x", "an.berg@x"}), (Names{"An Berg", "An%na Berg"}));
+}
+
+TEST(SortedNames, TwoNamesSharingAKeyComeInOneOrderWhateverTheirListOrder)
+{
     EXPECT_EQ(names_of({"1.2%3@x", "1%2.3@x"}), (Names{"1 2%3", "1%2 3"}));
+    EXPECT_EQ(names_of({"1%2.3@x", "1.2%3@x"}), (Names{"1 2%3", "1%2 3"}));
 }
 
 const std::string kPrompt =
