@@ -60,6 +60,11 @@ std::vector<Name> sorted_names(const std::vector<std::string_view>& entries, std
     // once the buffer has stopped growing.
     std::vector<std::pair<std::size_t, std::size_t>> spans;
     spans.reserve(entries.size());
+    // Each key is as long as its local part, which keeps its dot's place for the per cent sign.
+    std::size_t key_bytes = 0;
+    for (std::string_view entry : entries)
+        key_bytes += local_part(entry).size();
+    keys.reserve(keys.size() + key_bytes);
     // The two parts travel through fUpper by moves, so their buffers are reused.
     std::string first;
     std::string last;
