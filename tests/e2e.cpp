@@ -78,12 +78,17 @@ void Folder::shell(const std::string& command) const
 
 Result Folder::run(std::string_view input, const std::string& program) const
 {
+    return run_shell(input, in_quotes(program));
+}
+
+Result Folder::run_shell(std::string_view input, const std::string& command_line) const
+{
     {
         std::ofstream script(root_ / "stdin", std::ios::binary);
         script << input;
     }
     // The timeout keeps a program that loops from hanging the suite.
-    const std::string command = "cd " + in_quotes(path()) + " && timeout 60 " + in_quotes(program) + " < " +
+    const std::string command = "cd " + in_quotes(path()) + " && timeout 60 " + command_line + " < " +
                                 in_quotes(root_ / "stdin") + " > " + in_quotes(root_ / "stdout") + " 2> " +
                                 in_quotes(root_ / "log") + "; echo $? > " + in_quotes(root_ / "status");
     const auto start = std::chrono::steady_clock::now();

@@ -41,6 +41,8 @@ public:
 
     // Runs the program in the folder with the given console input.
     Result run(std::string_view input, const std::string& program = kRecordingProgram) const;
+    // Runs a shell command line in the folder, its standard streams wired as run() wires the program's.
+    Result run_shell(std::string_view input, const std::string& command_line) const;
     // Runs a shell command in the folder, for setting up links and modes.
     void shell(const std::string& command) const;
 
@@ -64,6 +66,12 @@ struct Case {
     int status = 0;
     std::vector<std::string> events;
 };
+
+// Shows a case by its name in test listings.
+inline void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 // Names a parameterised test after its case.
 inline std::string case_name(const testing::TestParamInfo<Case>& param)

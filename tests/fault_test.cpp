@@ -1,0 +1,194 @@
+// Faults and bad input for every command that reads or writes a list: the
+// command's own failure message, status 1, no success line, and every file
+// that was there before unchanged.
+#include "e2e.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using e2e::Files;
+
+struct Command {
+    std::string name;
+    std::string typed;           // the menu letter and the stems, as typed
+    Files inputs;
+    std::string input;           // the input whose faults are tried
+    std::string input_failure;   // the line that reports it
+    std::string output;          // the result file ("" when none)
+    std::string output_failure;  // the line that reports it
+    std::string closing;
+    std::string success;         // the start of the success line
+};
+
+const std::string kList = "ann.lee@hr.se\nbo.ek@it.se\nAnn.Lee@hr.se\n";
+
+const std::vector<Command> kCommands = {
+    {"Alphabetical", "a list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "list_a.txt",
+     "can't make file list_a.txt", "Shutting down...", "Sorted! See file: "},
+    {"Count", "c list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "", "", "Shutting down...",
+     "The list  "},
+    {"Department", "d list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "listDEPT.txt",
+     "cannot write output filelistDEPT.txt", "Exiting...", "Sorted by Dept name, in file: "},
+    {"Extraction", "e mail", {{"mail.txt", "To: Ann <ann.lee@hr.se>, bo.ek@it.se\n"}}, "mail.txt",
+     "can't find file mail.txt", "mailEPX.txt", "can't make file mailEPX.txt", "Exiting...", "Done, results in: "},
+    {"JoinFirst", "j list other", {{"list.txt", kList}, {"other.txt", "cy@x.se\n"}}, "list.txt",
+     "no such file list.txt", "list_other.txt", "cannot write output filelist_other.txt", "Exiting...",
+     "Done combining files"},
+    {"JoinSecond", "j list other", {{"list.txt", kList}, {"other.txt", "cy@x.se\n"}}, "other.txt",
+     "no such file other.txt", "list_other.txt", "cannot write output filelist_other.txt", "Exiting...",
+     "Done combining files"},
+    {"LowerCase", "l list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "list_low.txt",
+     "can't write file list_low.txt", "Shutting down...", "It is done, see file "},
+    {"Names", "n list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "list_N.txt",
+     "can't write file list_N.txt", "Exiting...", "Done! Names are in:"},
+    {"SubtractAll", "s list resp", {{"list.txt", kList}, {"resp.txt", "bo.ek@it.se\n"}}, "list.txt",
+     "can't find file list.txt", "Reminders.txt", "cannot write output file", "Exiting...", "Remind list created."},
+    {"SubtractResponders", "s list resp", {{"list.txt", kList}, {"resp.txt", "bo.ek@it.se\n"}}, "resp.txt",
+     "can't find file resp.txt", "Reminders.txt", "cannot write output file", "Exiting...",
+     "Remind list created."},
+};
+
+void PrintTo(const Command& command, std::ostream* out)
+{
+    *out << command.name;
+}
+
+bool has_line(const std::string& out, const std::string& line)
+{
+    return out.find("\n" + line + "\n") != std::string::npos;
+}
+
+class CommandFault : public testing::TestWithParam<Command> {
+protected:
+    // Expects the failure that the line names: reported, closing word, pause, status 1, files as before.
+    void expect_failure(const e2e::Result& result, const std::string& line, const Files& before,
+                        const e2e::Folder& folder)
+    {
+        const Command& command = GetParam();
+        EXPECT_TRUE(has_line(result.out, line + "\n" + command.closing)) << result.out;
+        EXPECT_EQ(result.out.find(command.success), std::string::npos) << result.out;
+        EXPECT_EQ(result.status, 1);
+        // Subtract sounds its tones while it writes, before the failure shows.
+        ASSERT_FALSE(result.events.empty());
+        EXPECT_EQ(result.events.back(), "pause 2000");
+        EXPECT_EQ(std::count(result.events.begin(), result.events.end(), "pause 2000"), 1);
+        EXPECT_EQ(folder.files(), before);
+    }
+};
+
+TEST_P(CommandFault, FullDiskIsReportedAndTheLinkKept)
+{
+    const Command& command = GetParam();
+    if (command.output.empty())
+        GTEST_SKIP() << "writes no file";
+    e2e::Folder folder;
+    folder.write(command.inputs);
+    folder.shell("ln -s /dev/full " + command.output);
+    const Files before = folder.files();
+    expect_failure(folder.run(command.typed + "\nq\n"), command.output_failure, before, folder);
+}
+
+TEST_P(CommandFault, DirectoryInPlaceOfTheResultIsReported)
+{
+    const Command& command = GetParam();
+    if (command.output.empty())
+        GTEST_SKIP() << "writes no file";
+    e2e::Folder folder;
+    folder.write(command.inputs);
+    folder.shell("mkdir " + command.output);
+    const Files before = folder.files();
+    expect_failure(folder.run(command.typed + "\nq\n"), command.output_failure, before, folder);
+}
+
+TEST_P(CommandFault, DanglingLinkInReadOnlyFolderIsReported)
+{
+    const Command& command = GetParam();
+    if (command.output.empty())
+        GTEST_SKIP() << "writes no file";
+    e2e::Folder folder;
+    if (std::system("unshare -rm true 2>/dev/null") != 0)
+        GTEST_SKIP() << "user namespaces are not allowed here, so no read-only mount can be made";
+    folder.write(command.inputs);
+    folder.shell("mkdir ../ro && ln -s nowhere.txt " + command.output);
+    // A read-only tmpfs holds the lists and the link; even root cannot write there.
+    const auto result = folder.run_shell(command.typed + "\nq\n",
+        "unshare -rm sh -c 'mount -t tmpfs -o size=4m tmpfs ../ro && cp -P * ../ro/ && mount -o remount,ro ../ro "
+        "&& cd ../ro && exec " + e2e::kRecordingProgram + "'");
+    EXPECT_TRUE(has_line(result.out, command.output_failure + "\n" + command.closing)) << result.out;
+    EXPECT_EQ(result.out.find(command.success), std::string::npos) << result.out;
+    EXPECT_EQ(result.status, 1);
+}
+
+TEST_P(CommandFault, DirectoryGivenAsInputIsNotFound)
+{
+    const Command& command = GetParam();
+    e2e::Folder folder;
+    folder.write(command.inputs);
+    folder.shell("rm " + command.input + " && mkdir " + command.input);
+    const Files before = folder.files();
+    const auto result = folder.run(command.typed + "\nq\n");
+    if (command.name == "Alphabetical") {
+        // A missing list is not fatal here: the menu comes back and nothing is written.
+        EXPECT_TRUE(has_line(result.out, command.input_failure + "\n***********************"));
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(folder.files(), before);
+        return;
+    }
+    expect_failure(result, command.input_failure, before, folder);
+}
+
+TEST_P(CommandFault, ReadErrorOnInputIsNotFoundAndNothingIsWritten)
+{
+    const Command& command = GetParam();
+    e2e::Folder folder;
+    if (std::system("strace -V >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "strace is not installed";
+    folder.write(command.inputs);
+    const Files before = folder.files();
+    const auto result = folder.run_shell(command.typed + "\nq\n",
+        "strace -f -o ../strace.log -P \"$PWD/" + command.input + "\" -e inject=read:error=EIO " +
+            e2e::kRecordingProgram);
+    if (command.name == "Alphabetical") {
+        EXPECT_TRUE(has_line(result.out, command.input_failure + "\n***********************"));
+        EXPECT_EQ(folder.files(), before);
+        return;
+    }
+    expect_failure(result, command.input_failure, before, folder);
+}
+
+TEST_P(CommandFault, InputEndingAtEveryQuestionEndsTheProgram)
+{
+    const Command& command = GetParam();
+    e2e::Folder folder;
+    folder.write(command.inputs);
+    std::string typed;
+    for (char byte : command.typed + " ") {
+        if (byte == ' ') {
+            const auto result = folder.run(typed);
+            EXPECT_LT(result.seconds, 10.0) << typed;
+            EXPECT_TRUE(result.status == 0 || result.status == 1) << typed << ": " << result.status;
+        }
+        typed += byte;
+    }
+}
+
+TEST_P(CommandFault, ClosedOrFullConsoleEndsTheProgram)
+{
+    const Command& command = GetParam();
+    e2e::Folder folder;
+    folder.write(command.inputs);
+    for (const std::string redirect : {" > /dev/full", " >&-", " <&-"}) {
+        const auto result =
+            folder.run_shell(command.typed + "\nq\n", "sh -c 'exec " + e2e::kRecordingProgram + redirect + "'");
+        EXPECT_LT(result.seconds, 10.0) << redirect;
+        EXPECT_TRUE(result.status == 0 || result.status == 1) << redirect << ": " << result.status;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCommand, CommandFault, testing::ValuesIn(kCommands),
+    [](const testing::TestParamInfo<Command>& param) { return param.param.name; });
+
+}  // namespace
