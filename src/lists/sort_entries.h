@@ -75,8 +75,13 @@ inline void insertion_sort(Item* items, std::size_t count, std::size_t depth)
     }
 }
 
-// A stable least-significant-digit radix sort on the chunks, one byte a pass;
-// a byte that is the same in every chunk costs no pass.
+// Records that fit in a core's cache, where scattering them costs little.
+constexpr std::size_t kCachedItems = std::size_t{1} << 15;
+
+// A stable radix sort on the chunks, one byte a pass; a byte that is the same in
+// every chunk costs no pass. A range too large for the cache is first split on
+// its most significant differing byte, so that the passes over each part stay
+// in the cache instead of scattering the whole range through memory each time.
 inline void radix_sort_chunks(Item* items, Item* scratch, std::size_t count)
 {
     std::array<std::array<std::size_t, 256>, 8> places{};
@@ -85,13 +90,37 @@ inline void radix_sort_chunks(Item* items, Item* scratch, std::size_t count)
         for (std::size_t digit = 0; digit < 8; ++digit)
             ++places[digit][(chunk >> (8 * digit)) & 0xff];
     }
+    const auto varies = [&](std::size_t digit) { return places[digit][(items[0].chunk >> (8 * digit)) & 0xff] != count; };
+
+    if (count > kCachedItems) {
+        std::size_t digit = 8;
+        while (digit > 0 && !varies(digit - 1))
+            --digit;
+        if (digit-- == 0)
+            return;
+        const unsigned shift = static_cast<unsigned>(8 * digit);
+        std::array<std::size_t, 257> starts{};
+        for (std::size_t byte = 0; byte < 256; ++byte)
+            starts[byte + 1] = starts[byte] + places[digit][byte];
+        auto next = starts;
+        for (std::size_t i = 0; i < count; ++i)
+            scratch[next[(items[i].chunk >> shift) & 0xff]++] = items[i];
+        std::copy(scratch, scratch + count, items);
+        for (std::size_t byte = 0; byte < 256; ++byte) {
+            const std::size_t part = starts[byte + 1] - starts[byte];
+            if (part > 1)
+                radix_sort_chunks(items + starts[byte], scratch + starts[byte], part);
+        }
+        return;
+    }
+
     Item* from = items;
     Item* to = scratch;
     for (std::size_t digit = 0; digit < 8; ++digit) {
+        if (!varies(digit))
+            continue;
         auto& place = places[digit];
         const unsigned shift = static_cast<unsigned>(8 * digit);
-        if (place[(from[0].chunk >> shift) & 0xff] == count)
-            continue;
         std::size_t next = 0;
         for (auto& slot : place)
             next += std::exchange(slot, next);
@@ -103,26 +132,27 @@ inline void radix_sort_chunks(Item* items, Item* scratch, std::size_t count)
         std::copy(from, from + count, items);
 }
 
-constexpr std::size_t kInsertionSortMax = 32;
-constexpr std::size_t kMergeSortMax = 1024;
+constexpr std::size_t kInsertionSortMax = 16;
 
-// Sorts items whose keys agree before depth, stably. The chunks are sorted,
-// then each run of equal chunks whose keys go on is sorted on the next chunk.
-// The largest run is taken by the loop rather than by recursion, so that the
-// recursion stays shallow whatever the keys.
+inline void load_chunks(Item* items, std::size_t count, std::size_t depth)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        items[i].chunk = load_chunk(items[i].key(), depth);
+}
+
+// Sorts items whose keys agree before depth and whose chunks hold the bytes
+// from depth, stably. The chunks are sorted, then each run of equal chunks
+// whose keys go on is sorted on the next chunk. The largest run is taken by the
+// loop rather than by recursion, so that the recursion stays shallow whatever
+// the keys.
 inline void sort_items(Item* items, Item* scratch, std::size_t count, std::size_t depth)
 {
     for (;;) {
-        for (std::size_t i = 0; i < count; ++i)
-            items[i].chunk = load_chunk(items[i].key(), depth);
         if (count <= kInsertionSortMax) {
             insertion_sort(items, count, depth);
             return;
         }
-        if (count <= kMergeSortMax)
-            std::stable_sort(items, items + count, [](const Item& a, const Item& b) { return a.chunk < b.chunk; });
-        else
-            radix_sort_chunks(items, scratch, count);
+        radix_sort_chunks(items, scratch, count);
 
         Item* largest = nullptr;
         std::size_t largest_count = 0;
@@ -132,6 +162,7 @@ inline void sort_items(Item* items, Item* scratch, std::size_t count, std::size_
             const std::size_t run = end - begin;
             if (run < 2 || (items[begin].chunk & 0xff) != kKeyGoesOn)
                 continue;
+            load_chunks(items + begin, run, depth + kChunkBytes);
             if (run > largest_count) {
                 if (largest_count > 0)
                     sort_items(largest, scratch, largest_count, depth + kChunkBytes);
@@ -150,14 +181,19 @@ inline void sort_items(Item* items, Item* scratch, std::size_t count, std::size_
 }
 
 // Sorts the entries by the keys that key_offset finds in them, stably.
+// Fresh memory is dear (every new page costs the system a fault), so the
+// records are dealt out by the first key byte as they are made, and the
+// scratch space need only hold the largest of those parts.
 template <typename KeyOffset>
 void sort_by_key(std::vector<std::string_view>& entries, KeyOffset key_offset)
 {
-    if (entries.size() < 2)
+    const std::size_t count = entries.size();
+    if (count < 2)
         return;
-    const auto items = std::make_unique_for_overwrite<Item[]>(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string_view entry = entries[i];
+    const auto top_byte = [](std::uint64_t chunk) { return static_cast<std::size_t>(chunk >> 56); };
+
+    std::array<std::size_t, 257> starts{};
+    for (const std::string_view entry : entries) {
         // Records keep sizes in 32 bits; an entry of four gigabytes takes the plain way.
         if (entry.size() > std::numeric_limits<std::uint32_t>::max()) {
             std::stable_sort(entries.begin(), entries.end(), [&](std::string_view a, std::string_view b) {
@@ -165,12 +201,26 @@ void sort_by_key(std::vector<std::string_view>& entries, KeyOffset key_offset)
             });
             return;
         }
-        items[i] = {0, entry.data(), static_cast<std::uint32_t>(entry.size()),
-                    static_cast<std::uint32_t>(key_offset(entry))};
+        const std::size_t offset = key_offset(entry);
+        ++starts[1 + (offset < entry.size() ? static_cast<unsigned char>(entry[offset]) : 0)];
     }
-    const auto scratch = std::make_unique_for_overwrite<Item[]>(entries.size());
-    sort_items(items.get(), scratch.get(), entries.size(), 0);
-    for (std::size_t i = 0; i < entries.size(); ++i)
+    std::size_t largest_part = 0;
+    for (std::size_t byte = 0; byte < 256; ++byte) {
+        largest_part = std::max(largest_part, starts[byte + 1]);
+        starts[byte + 1] += starts[byte];
+    }
+
+    const auto items = std::make_unique_for_overwrite<Item[]>(count);
+    auto next = starts;
+    for (const std::string_view entry : entries) {
+        Item item{0, entry.data(), static_cast<std::uint32_t>(entry.size()), static_cast<std::uint32_t>(key_offset(entry))};
+        item.chunk = load_chunk(item.key(), 0);
+        items[next[top_byte(item.chunk)]++] = item;
+    }
+    const auto scratch = std::make_unique_for_overwrite<Item[]>(largest_part);
+    for (std::size_t byte = 0; byte < 256; ++byte)
+        sort_items(items.get() + starts[byte], scratch.get(), starts[byte + 1] - starts[byte], 0);
+    for (std::size_t i = 0; i < count; ++i)
         entries[i] = {items[i].entry, items[i].entry_size};
 }
 
