@@ -3,6 +3,7 @@
 // the Windows one, the POSIX one, or a recording one for tests.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,10 @@ void remove_file(const std::string& name);
 
 // The line end of a text file on this system: CR LF on Windows, LF elsewhere.
 std::string_view file_line_end();
+
+// Creates a file for binary writing only if no file of that name exists, so
+// that no file is ever replaced; null when the name is taken or the file
+// cannot be created. Each system refuses a taken name in its own way.
+std::FILE* create_new_file(const std::string& name);
 
 }  // namespace platform

@@ -59,4 +59,9 @@ std::string_view file_line_end()
     return "\n";
 }
 
+std::FILE* create_new_file(const std::string& name)
+{
+    return std::fopen(name.c_str(), "wbx");
+}
+
 }  // namespace platform

@@ -6,6 +6,11 @@
 #include <cstdio>
 #include <iostream>
 
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -79,6 +84,21 @@ void remove_file(const std::string& name)
 std::string_view file_line_end()
 {
     return "\r\n";
+}
+
+std::FILE* create_new_file(const std::string& name)
+{
+    // The C runtime's fopen knows no "x" and would replace the file; the
+    // exclusive flag of the lower-level open refuses a taken name, also one
+    // taken between a look and the creation.
+    int descriptor = -1;
+    if (_sopen_s(&descriptor, name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYNO,
+                 _S_IREAD | _S_IWRITE) != 0)
+        return nullptr;
+    std::FILE* const file = _fdopen(descriptor, "wb");
+    if (file == nullptr)
+        (void)_close(descriptor);
+    return file;
 }
 
 }  // namespace platform

@@ -71,18 +71,19 @@ OutputFile::~OutputFile()
 
 bool OutputFile::open(const std::string& name)
 {
-    return open_with_mode(name, "wb");
+    return adopt(std::fopen(name.c_str(), "wb"));
 }
 
 bool OutputFile::open_new(const std::string& name)
 {
-    // "x" fails when the name is taken, so an existing file is never replaced.
-    return open_with_mode(name, "wbx");
+    // The platform creates the file, because the C runtimes differ in how a
+    // taken name is refused; an existing file is never replaced.
+    return adopt(platform::create_new_file(name));
 }
 
-bool OutputFile::open_with_mode(const std::string& name, const char* mode)
+bool OutputFile::adopt(std::FILE* file)
 {
-    file_ = std::fopen(name.c_str(), mode);
+    file_ = file;
     if (file_ == nullptr)
         return false;
     std::setvbuf(file_, nullptr, _IONBF, 0);

@@ -66,7 +66,7 @@ public:
 private:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
-    bool open_with_mode(const std::string& name, const char* mode);
+    bool adopt(std::FILE* file);
     void flush_buffer();
     void write_through(std::string_view bytes);
 
