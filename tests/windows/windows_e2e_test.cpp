@@ -1,0 +1,152 @@
+// The Windows program under Wine, end to end: the dialogues of the POSIX
+// program, with every console line and every written list ending in CR LF,
+// lists read alike whether their lines end in CR LF or LF, and the real
+// Windows calls behind the help box, pauses and tones. Standard error must
+// stay empty: the Windows program writes nothing there, and Wine is silenced.
+#include "e2e.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using e2e::Case;
+using e2e::Files;
+
+// The text as the Windows program writes it: each LF preceded by a CR.
+std::string crlf(std::string_view text)
+{
+    std::string out;
+    for (char byte : text) {
+        if (byte == '\n')
+            out += '\r';
+        out += byte;
+    }
+    return out;
+}
+
+std::string lines(std::initializer_list<std::string_view> items)
+{
+    return crlf(e2e::lines(items));
+}
+
+const std::string kMenu = crlf(e2e::menu());
+const std::string kOptions = lines({" You only have options L, S, J, C, A, D, E, H, N, Q...", ""});
+
+Files with(Files files, const std::string& name, const std::string& contents)
+{
+    files[name] = contents;
+    return files;
+}
+
+std::string counted(std::string_view name, int count)
+{
+    return lines({"Counts number of entries in which file?", "(I will add the .txt suffix.)", "",
+                  "The list  " + std::string{name} + " contains " + std::to_string(count) + " strings.", ""});
+}
+
+const std::string kCountMissing = lines({"Counts number of entries in which file?", "(I will add the .txt suffix.)",
+                                         "can't find file nope.txt", "Shutting down..."});
+
+// The same three entries, once with Windows line ends and once with POSIX ones.
+const Files kLineEnds = {{"crlf.txt", "ann@x.se bo@y.se\r\ncy@z.se\r\n"}, {"lf.txt", "ann@x.se bo@y.se\ncy@z.se\n"}};
+
+class WindowsMenu : public testing::TestWithParam<Case> {};
+
+TEST_P(WindowsMenu, PrintsCrLfLinesAndEnds)
+{
+    e2e::check(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Menu, WindowsMenu,
+    testing::Values(
+        Case{"quit_word_typed_with_crlf", {}, "q\r\n", kMenu, {}, 0, {}},
+        Case{"end_of_input_quits", {}, "", kMenu, {}, 0, {}},
+        Case{"unknown_word_gives_the_options_line", {}, "Quit\r\nq\r\n", kMenu + kOptions + kMenu, {}, 0, {}},
+        // Without a display Wine's message box returns at once, as a closed box does.
+        Case{"help_box_then_whole_menu_again", {}, "h\nq\n", kMenu + kMenu, {}, 0, {}},
+        Case{"count_reads_crlf_and_lf_lists_alike", kLineEnds, "c crlf\r\nc lf\nq\n",
+             kMenu + counted("crlf.txt", 3) + kMenu + counted("lf.txt", 3) + kMenu, kLineEnds, 0, {}}),
+    e2e::case_name);
+
+TEST(WindowsPause, MissingListShutsDownAfterARealTwoSecondPause)
+{
+    e2e::Folder folder;
+    const auto result = folder.run("c\r\nnope\r\n");
+    EXPECT_EQ(result.out, kMenu + kCountMissing);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_GE(result.seconds, 1.95);
+    EXPECT_LT(result.seconds, 30.0);
+}
+
+// One case per command: input lists with both kinds of line end, results in CR LF.
+const Files kNames = {{"names.txt", "Bob alice\r\nCarl ab\n"}};
+const Files kStaff = {{"staff.txt", "zed@i ann@hr\r\nbo@h cy@hr\n"}};
+const Files kJoin = {{"one.txt", "x\r\ny\r\nx\r\n"}, {"two.txt", "y\nz\n"}};
+const Files kMixed = {{"mixed.txt", "Ann.Lee@Hr.X.se\r\nBO.BERG@it.x.se\n"}};
+const Files kAddresses = {{"staff.txt", "ann.lee@hr.x.se\r\nbo.berg@it.x.se\r\nann.lee@hr.x.se\n"}};
+const Files kReminder = {{"all.txt", "a\r\nb\r\nc\nd\n"}, {"resp.txt", "b\r\nd\r\n"}};
+
+const std::string kSorted = lines({"Enter name of file to sort entries in.", "(I will add the .txt suffix.)", "",
+                                   "Sorted! See file: names_a.txt", ""});
+const std::string kDepartments = lines({"Sorts e-mail addresses based on dept.", "(Enter the name of the text file.",
+                                        "(I will add the .txt suffix in names).", "",
+                                        "Sorted by Dept name, in file: staffDEPT.txt", ""});
+const std::string kJoined = lines({"Combines two lists,", "removes redundant strings.",
+                                   "NOTE: CASE-SENSITIVE! (better change all to lower case first)", "", "file name 1?",
+                                   "(I will add the .txt suffix in names).", "file name 2?",
+                                   "(I will add the .txt suffix in names).",
+                                   "Done combining files, output is in the file one_two.txt", ""});
+const std::string kLowered = lines({"Input file name. All upper case letters", "(except non-English)",
+                                    "will be replaced with lower case letters.", "(I will add the .txt suffix in names).",
+                                    "", "It is done, see file mixed_low.txt", ""});
+const std::string kNamed = lines({"Extracting 'Name Lastname' from e-mail address.", "Enter name of list.",
+                                  "I will add the .txt suffix.", "", "", "Done! Names are in:staff_N.txt", ""});
+const std::string kSubtracted =
+    lines({"Subtract a list from another,", "for e.g. a Reminder List of e-mail addresses.",
+           "The new list are of people who have not responded.",
+           "NOTE: CASE-SENSITIVE! (better change all to lower case first)", "(I will add the .txt suffix in names).",
+           "Enter name of list of all.", "", "Enter name of list of responders.",
+           "(I will add the .txt suffix in names).", "", "Remind list created. (Reminders.txt)",
+           "by substracting: all-resp", ""});
+
+class WindowsCommand : public testing::TestWithParam<Case> {};
+
+TEST_P(WindowsCommand, WritesItsResultInCrLfLines)
+{
+    e2e::check(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, WindowsCommand,
+    testing::Values(
+        Case{"alphabetical_sort", kNames, "a names\r\nq\r\n", kMenu + kSorted + kMenu,
+             with(kNames, "names_a.txt", "Bob\r\nCarl\r\nab\r\nalice\r\n"), 0, {}},
+        Case{"department_sort", kStaff, "d staff\nq\n", kMenu + kDepartments + kMenu,
+             with(kStaff, "staffDEPT.txt", "bo@h\r\nann@hr\r\ncy@hr\r\nzed@i\r\n"), 0, {}},
+        Case{"join", kJoin, "j\none\ntwo\nq\n", kMenu + kJoined + kMenu, with(kJoin, "one_two.txt", "x\r\ny\r\nz\r\n"), 0,
+             {}},
+        Case{"lower_case", kMixed, "l mixed q", kMenu + kLowered + kMenu,
+             with(kMixed, "mixed_low.txt", "ann.lee@hr.x.se\r\nbo.berg@it.x.se\r\n"), 0, {}},
+        Case{"name_extraction", kAddresses, "n staff q", kMenu + kNamed + kMenu,
+             with(kAddresses, "staff_N.txt", "Ann Lee\r\nAnn Lee\r\nBo Berg\r\n"), 0, {}},
+        // Wine's Beep returns at once; the tones are heard only on Windows.
+        Case{"subtract", kReminder, "s all resp q", kMenu + kSubtracted + kMenu,
+             with(kReminder, "Reminders.txt", "a\r\nc\r\n"), 0, {}}),
+    e2e::case_name);
+
+TEST(WindowsEmailExtraction, WritesCrLfResultKeepsTheUsersCleanfileAndPausesThreeSeconds)
+{
+    // A file of the intermediate's name is the user's own and must survive byte for byte.
+    const Files before = {{"mail.txt", "Hi <ann@hr.x.se>,\r\n(bo@it.x.se) cy@x.se\n"}, {"cleanfile.txt", "mine\r\n"}};
+    e2e::Folder folder;
+    folder.write(before);
+    const auto result = folder.run("e mail\r\nq\r\n");
+    EXPECT_EQ(result.out, kMenu +
+                              lines({"Extract e-mail-addresses from a text.", "Enter name of text file to extract from:",
+                                     "(I will add the .txt suffix)", "", "", "Done, results in: mailEPX.txt"}) +
+                              kMenu);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(folder.files(), with(before, "mailEPX.txt", "ann@hr.x.se\r\nbo@it.x.se\r\ncy@x.se\r\n"));
+    EXPECT_GE(result.seconds, 2.95);
+}
+
+}  // namespace
