@@ -43,5 +43,31 @@ bench: build
 	python3 bench/compare.py $(RELEASE)/mordavelle-bench $(RELEASE)/bench/mordavelle-generate \
 		--sizes $(BENCH_SIZES) --data $(BUILD_DIR)/bench-data
 
+# The Windows program, cross-built with MinGW-w64: build/windows/mordavelle.exe.
+WINDOWS := $(BUILD_DIR)/windows
+WIN_HOST := $(BUILD_DIR)/win-host
+.PHONY: windows windows-test dist
+
+$(WINDOWS)/build.ninja:
+	cmake --preset windows $(CMAKE_ARGS)
+
+windows: $(WINDOWS)/build.ninja
+	cmake --build $(WINDOWS) --target mordavelle -j $(JOBS)
+
+# Its end-to-end tests, run under Wine in a prefix of their own in $(WIN_HOST).
+windows-test: windows
+	cmake -S tests/windows -B $(WIN_HOST) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WIN_HOST) -j $(JOBS)
+	ctest --test-dir $(WIN_HOST) --output-on-failure -j $(JOBS)
+
+# The zip for Windows users: the program and a short text in Windows line ends.
+dist: windows
+	rm -rf $(BUILD_DIR)/dist
+	mkdir -p $(BUILD_DIR)/dist/files
+	cp $(WINDOWS)/mordavelle.exe $(BUILD_DIR)/dist/files/
+	sed 's/$$/\r/' dist/README-Windows.txt > $(BUILD_DIR)/dist/files/README.txt
+	cd $(BUILD_DIR)/dist/files && cmake -E tar cf ../mordavelle-windows.zip --format=zip mordavelle.exe README.txt
+	@echo "$(BUILD_DIR)/dist/mordavelle-windows.zip"
+
 clean:
 	rm -rf $(BUILD_DIR)
