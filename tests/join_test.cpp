@@ -1,4 +1,5 @@
 #include "e2e.h"
+#include "lists/entry_set.h"
 #include "lists/join.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,29 @@ TEST(JoinEntries, EitherListMayBeEmpty)
     EXPECT_EQ(lists::join({}, {"b", "b"}), (Views{"b"}));
     EXPECT_EQ(lists::join({"a", "a"}, {}), (Views{"a"}));
     EXPECT_TRUE(lists::join({}, {}).empty());
+}
+
+TEST(EntrySet, FilledToItsBoundFindsEveryMemberAndNoOther)
+{
+    std::vector<std::string> text(50000);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = "m" + std::to_string(i);
+    const Views members(text.begin(), text.end());
+    lists::EntrySet set(members, members.size());
+    for (std::size_t i = 0; i < members.size(); ++i)
+        EXPECT_TRUE(set.insert(i)) << i;
+    for (std::size_t i = 0; i < members.size(); ++i)
+        ASSERT_TRUE(set.contains("m" + std::to_string(i)) && !set.contains("n" + std::to_string(i))) << i;
+}
+
+TEST(EntrySet, AnEqualEntryElsewhereIsNotAddedAgain)
+{
+    const Views entries{"a", "b", "a", "", ""};
+    lists::EntrySet set(entries, entries.size());
+    EXPECT_EQ((std::vector<bool>{set.insert(0), set.insert(1), set.insert(2), set.insert(3), set.insert(4)}),
+              (std::vector<bool>{true, true, false, true, false}));
+    EXPECT_TRUE(set.contains(""));
+    EXPECT_FALSE(set.contains("c"));
 }
 
 }  // namespace

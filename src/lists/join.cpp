@@ -1,11 +1,11 @@
 #include "lists/join.h"
 
+#include "lists/entry_set.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/list_file.h"
 
 #include <string>
-#include <unordered_set>
 
 namespace lists {
 namespace {
@@ -36,13 +36,14 @@ std::string read_list(const std::string& name)
 std::vector<std::string_view> join(const std::vector<std::string_view>& first,
                                    const std::vector<std::string_view>& second)
 {
-    std::unordered_set<std::string_view> seen;
-    seen.reserve(first.size() + second.size());
     std::vector<std::string_view> joined;
+    joined.reserve(first.size() + second.size());
+    EntrySet seen(joined, first.size() + second.size());
     for (const auto* list : {&first, &second}) {
         for (const std::string_view entry : *list) {
-            if (seen.insert(entry).second)
-                joined.push_back(entry);
+            joined.push_back(entry);
+            if (!seen.insert(joined.size() - 1))
+                joined.pop_back();
         }
     }
     return joined;

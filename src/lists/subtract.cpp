@@ -1,12 +1,12 @@
 #include "lists/subtract.h"
 
+#include "lists/entry_set.h"
 #include "platform/platform.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/list_file.h"
 
 #include <string>
-#include <unordered_set>
 
 namespace lists {
 namespace {
@@ -58,7 +58,9 @@ std::string read_list(const std::string& name)
 std::vector<bool> mark_responders(const std::vector<std::string_view>& all,
                                   const std::vector<std::string_view>& responders)
 {
-    const std::unordered_set<std::string_view> responded(responders.begin(), responders.end());
+    EntrySet responded(responders, responders.size());
+    for (std::size_t i = 0; i < responders.size(); ++i)
+        responded.insert(i);
     std::vector<bool> dropped(all.size());
     for (std::size_t i = 0; i < all.size(); ++i)
         dropped[i] = responded.contains(all[i]);
