@@ -85,17 +85,24 @@ TEST(JoinEntries, EitherListMayBeEmpty)
     EXPECT_TRUE(lists::join({}, {}).empty());
 }
 
+std::string numbered(char letter, std::size_t number)
+{
+    std::string entry = std::to_string(number);
+    entry.insert(entry.begin(), letter);
+    return entry;
+}
+
 TEST(EntrySet, FilledToItsBoundFindsEveryMemberAndNoOther)
 {
     std::vector<std::string> text(50000);
     for (std::size_t i = 0; i < text.size(); ++i)
-        text[i] = "m" + std::to_string(i);
+        text[i] = numbered('m', i);
     const Views members(text.begin(), text.end());
     lists::EntrySet set(members, members.size());
     for (std::size_t i = 0; i < members.size(); ++i)
         EXPECT_TRUE(set.insert(i)) << i;
     for (std::size_t i = 0; i < members.size(); ++i)
-        ASSERT_TRUE(set.contains("m" + std::to_string(i)) && !set.contains("n" + std::to_string(i))) << i;
+        ASSERT_TRUE(set.contains(numbered('m', i)) && !set.contains(numbered('n', i))) << i;
 }
 
 TEST(EntrySet, AnEqualEntryElsewhereIsNotAddedAgain)
