@@ -1,5 +1,5 @@
 # A thin wrapper over CMake: every target configures what it needs and builds.
-.PHONY: all build run test test-sanitize lint bench clean
+.PHONY: all build run test test-sanitize lint fuzz bench clean
 
 BUILD_DIR := build
 RELEASE := $(BUILD_DIR)/release
@@ -34,6 +34,20 @@ test-sanitize:
 # clang-tidy over the product's sources, with the checks in .clang-tidy.
 lint: $(RELEASE)/build.ninja
 	git ls-files 'src/*.cpp' | grep -v platform_windows | xargs clang-tidy -p $(RELEASE) --quiet
+
+# Each fuzzing target for FUZZ_SECONDS (ten minutes unless set), starting from
+# the saved corpus; new inputs go to build/fuzz/corpus, findings to build/fuzz.
+FUZZ_SECONDS ?= 600
+FUZZ_TARGETS := split extract sort sets session
+fuzz:
+	cmake --preset fuzz
+	cmake --build $(BUILD_DIR)/fuzz -j $(JOBS)
+	for target in $(FUZZ_TARGETS); do \
+		mkdir -p $(BUILD_DIR)/fuzz/corpus/$$target && \
+		$(BUILD_DIR)/fuzz/fuzz/fuzz-$$target -max_total_time=$(FUZZ_SECONDS) -close_fd_mask=3 \
+			-dict=fuzz/mordavelle.dict -artifact_prefix=$(BUILD_DIR)/fuzz/$$target- \
+			$(BUILD_DIR)/fuzz/corpus/$$target fuzz/corpus/$$target || exit 1; \
+	done
 
 # Times every command beside the standard tools at 1 and 10 million addresses.
 # The generated data (about 2 GB) stays in build/bench-data for later runs.

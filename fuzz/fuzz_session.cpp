@@ -30,7 +30,6 @@ const std::filesystem::path& session_folder()
     static const std::filesystem::path folder = [] {
         auto path = std::filesystem::temp_directory_path() / ("mordavelle-fuzz-" + std::to_string(std::rand()));
         std::filesystem::create_directories(path);
-        std::filesystem::current_path(path);
         return path;
     }();
     return folder;
@@ -50,6 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         file << next_part(rest);
     }
 
+    // The program works in the current folder; the fuzzer's own paths are relative to the one it started in.
+    const auto start_folder = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
     std::istringstream input(console);
     std::ostringstream output;
     auto* const console_in = std::cin.rdbuf(input.rdbuf());
@@ -63,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::cin.rdbuf(console_in);
     std::cout.rdbuf(console_out);
     std::cin.clear();
+    std::filesystem::current_path(start_folder);
     if (status != 0 && status != 1)
         std::abort();
     return 0;
