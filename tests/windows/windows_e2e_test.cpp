@@ -133,6 +133,20 @@ INSTANTIATE_TEST_SUITE_P(Commands, WindowsCommand,
              with(kReminder, "Reminders.txt", "a\r\nc\r\n"), 0, {}}),
     e2e::case_name);
 
+TEST(WindowsWriteFailure, ResultNameTakenByAFolderShutsDown)
+{
+    e2e::Folder folder;
+    folder.write(kMixed);
+    folder.shell("mkdir mixed_low.txt");
+    const auto result = folder.run("l mixed\r\n");
+    EXPECT_EQ(result.out, kMenu + lines({"Input file name. All upper case letters", "(except non-English)",
+                                         "will be replaced with lower case letters.",
+                                         "(I will add the .txt suffix in names).", "",
+                                         "can't write file mixed_low.txt", "Shutting down..."}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(folder.files(), with(kMixed, "mixed_low.txt", "<not a regular file>"));
+}
+
 TEST(WindowsEmailExtraction, WritesCrLfResultKeepsTheUsersCleanfileAndPausesThreeSeconds)
 {
     // A file of the intermediate's name is the user's own and must survive byte for byte.
