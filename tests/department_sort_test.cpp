@@ -91,7 +91,7 @@ TEST(SortByDepartment, AgreesWithAStableSortByKeyOnRandomLists)
 {
     std::mt19937 random(54321);
     const std::string alphabet("\0\x01@a.b\x7f\x80\xff", 9);
-    for (const std::size_t size : {0, 1, 2, 3, 17, 64, 300, 5000, 100000}) {
+    for (const std::size_t size : {0U, 1U, 2U, 3U, 17U, 64U, 300U, 5000U, 100000U}) {
         std::vector<std::string> text(size);
         for (std::size_t i = 0; i < size; ++i) {
             text[i] = std::to_string(i) + "@" + std::string(random() % 3 == 0 ? random() % 20 : 0, 'd');
