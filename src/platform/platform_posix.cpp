@@ -1,4 +1,5 @@
 #include "platform/help_frame.h"
+#include "platform/large_pages.h"
 #include "platform/platform.h"
 
 #include <chrono>
@@ -68,6 +69,11 @@ std::string_view file_line_end()
 std::FILE* create_new_file(const std::string& name)
 {
     return std::fopen(name.c_str(), "wbx");
+}
+
+void prefer_large_pages(void* data, std::size_t bytes)
+{
+    detail::advise_large_pages(data, bytes);
 }
 
 }  // namespace platform

@@ -1,56 +1,97 @@
 // Stands in for the system in tests and timing runs: every colour change, pause,
 // tone and removal is logged on standard error, one line each, and takes no time.
 #include "platform/help_frame.h"
+#include "platform/large_pages.h"
 #include "platform/platform.h"
 
+#include <charconv>
 #include <cstdio>
 #include <iostream>
+#include <string_view>
 
 namespace platform {
 namespace {
 
-void log_line(const std::string& line)
-{
-    // A timing run may log hundreds of thousands of tones, so the log is buffered.
-    static char buffer[1 << 16];
-    static const bool buffered = std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer) == 0;
-    (void)buffered;
-    std::fputs(line.c_str(), stderr);
-    std::fputc('\n', stderr);
-}
+// A timing run may log hundreds of thousands of tones, so the log is buffered
+// and a line is put together in place, without a string on the heap.
+class LogLine {
+public:
+    LogLine()
+    {
+        static char buffer[1 << 16];
+        static const bool buffered = std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer) == 0;
+        (void)buffered;
+    }
+    LogLine(const LogLine&) = delete;
+    LogLine& operator=(const LogLine&) = delete;
+
+    LogLine& operator<<(std::string_view text)
+    {
+        if (text.size() > sizeof line_ - 1 - size_) {
+            // A long name goes out as it is, after what the line holds so far.
+            flush();
+            std::fwrite(text.data(), 1, text.size(), stderr);
+            return *this;
+        }
+        size_ += text.copy(line_ + size_, text.size());
+        return *this;
+    }
+    LogLine& operator<<(unsigned number)
+    {
+        if (sizeof line_ - 1 - size_ < 16)
+            flush();
+        size_ = static_cast<std::size_t>(std::to_chars(line_ + size_, line_ + sizeof line_, number).ptr - line_);
+        return *this;
+    }
+    ~LogLine()
+    {
+        line_[size_++] = '\n';
+        flush();
+    }
+
+private:
+    void flush()
+    {
+        std::fwrite(line_, 1, size_, stderr);
+        size_ = 0;
+    }
+
+    char line_[64];
+    std::size_t size_ = 0;
+};
 
 }  // namespace
 
 void set_colour(unsigned short attribute)
 {
-    log_line("colour " + std::to_string(attribute));
+    LogLine{} << "colour " << unsigned{attribute};
 }
 
 void reset_colour()
 {
-    log_line("colour reset");
+    LogLine{} << "colour reset";
     std::fflush(stderr);
 }
 
 void show_help_box(const std::string& caption, const std::string& text)
 {
-    log_line("help box");
+    LogLine{} << "help box";
     std::cout << help_frame(caption, text) << std::flush;
 }
 
 void pause(unsigned milliseconds)
 {
-    log_line("pause " + std::to_string(milliseconds));
+    LogLine{} << "pause " << milliseconds;
 }
 
 void tone(unsigned hertz, unsigned milliseconds)
 {
-    log_line("tone " + std::to_string(hertz) + " " + std::to_string(milliseconds));
+    LogLine{} << "tone " << hertz << " " << milliseconds;
 }
 
 void remove_file(const std::string& name)
 {
-    log_line("remove " + name);
+    LogLine{} << "remove " << name;
     (void)std::remove(name.c_str());
 }
 
@@ -62,6 +103,11 @@ std::string_view file_line_end()
 std::FILE* create_new_file(const std::string& name)
 {
     return std::fopen(name.c_str(), "wbx");
+}
+
+void prefer_large_pages(void* data, std::size_t bytes)
+{
+    detail::advise_large_pages(data, bytes);
 }
 
 }  // namespace platform

@@ -101,4 +101,12 @@ std::FILE* create_new_file(const std::string& name)
     return file;
 }
 
+// Large pages on Windows need a privilege that users do not hold; the buffer
+// keeps the system's usual pages.
+void prefer_large_pages(void* data, std::size_t bytes)
+{
+    (void)data;
+    (void)bytes;
+}
+
 }  // namespace platform

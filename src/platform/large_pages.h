@@ -1,0 +1,31 @@
+// The large-page hint shared by the POSIX and the recording platforms.
+// Linux backs memory advised with MADV_HUGEPAGE by transparent huge pages of
+// two megabytes where whole aligned ones fit; elsewhere the hint is nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace platform::detail {
+
+inline void advise_large_pages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t bytes)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLargePage = std::uintptr_t{1} << 21;
+    if (data == nullptr || bytes < 2 * kLargePage)
+        return;
+    // Only whole large pages inside the buffer can take the hint; the edges
+    // keep small pages.
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+    const std::uintptr_t last = (start + bytes) & ~(kLargePage - 1);
+    if (last > first)
+        (void)madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+}
+
+}  // namespace platform::detail
