@@ -22,10 +22,15 @@ void run_count()
     shell::print_line(kSuffixNote);
     const std::string name = shell::read_stem() + ".txt";
 
-    const auto text = shell::read_file(name);
-    if (!text)
+    // Counting needs no list: the file passes through one small buffer.
+    shell::PieceReader file;
+    if (!file.open(name))
         shell::fail(kCantFind, name, shell::kShuttingDown);
-    const std::size_t count = shell::split_entries(*text).size();
+    std::size_t count = 0;
+    for (auto piece = file.next(); !piece.empty(); piece = file.next())
+        count += shell::count_entries({piece.data(), piece.size()});
+    if (file.failed())
+        shell::fail(kCantFind, name, shell::kShuttingDown);
     shell::print_line();
 
     shell::print_line("The list  " + name + " contains " + std::to_string(count) + " strings.");

@@ -2,8 +2,10 @@
 // read whole and split in one pass, and written one entry per line.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,60 @@ bool read_file_into(const std::string& name, std::string& text);
 
 // The entries of a list text in order, as views into the text.
 std::vector<std::string_view> split_entries(std::string_view text);
+
+// How many entries a list text holds, without making them.
+std::size_t count_entries(std::string_view text);
+
+// The first separator at or after `from`, or `end` when there is none.
+const char* find_separator(const char* from, const char* end);
+
+// Hands each entry of a list text to `take` in order, as a view into the text.
+template <typename Take>
+void for_each_entry(std::string_view text, Take take)
+{
+    const char* const end = text.data() + text.size();
+    const char* cursor = text.data();
+    for (;;) {
+        while (cursor != end && is_separator(static_cast<unsigned char>(*cursor)))
+            ++cursor;
+        if (cursor == end)
+            return;
+        const char* const stop = find_separator(cursor, end);
+        take(std::string_view(cursor, static_cast<std::size_t>(stop - cursor)));
+        cursor = stop;
+    }
+}
+
+// A list file read in pieces through one buffer that is used again and again,
+// for the commands that need no list in memory: each piece ends at a
+// separator or at the end of the file, so that no entry is ever cut in two,
+// and a piece grows as far as needed to hold an entry larger than the buffer.
+class PieceReader {
+public:
+    PieceReader() = default;
+    PieceReader(const PieceReader&) = delete;
+    PieceReader& operator=(const PieceReader&) = delete;
+    ~PieceReader();
+
+    // False when the file cannot be opened.
+    bool open(const std::string& name);
+
+    // The next piece, which the caller may change in place; empty at the end of
+    // the file and after a read error.
+    std::span<char> next();
+
+    // True when a read failed: the file is then not read to its end.
+    bool failed() const { return failed_; }
+
+private:
+    std::FILE* file_ = nullptr;
+    std::vector<char> buffer_;
+    std::size_t carried_ = 0;   // bytes of an unfinished entry kept from the last read
+    std::size_t handed_ = 0;    // where they begin: the end of the last piece
+    std::size_t filled_ = 0;
+    bool at_end_ = false;
+    bool failed_ = false;
+};
 
 // A result file written through one buffer. Any failure to create, write or
 // close it is reported by close(), so that a command never announces a
@@ -64,7 +120,7 @@ public:
     bool close();
 
 private:
-    static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+    static constexpr std::size_t kBufferSize = std::size_t{1} << 18;
 
     bool adopt(std::FILE* file);
     void flush_buffer();
