@@ -108,4 +108,25 @@ TEST(SortByBytes, AgreesWithStandardComparisonOnRandomLists)
     }
 }
 
+// The sort straight from a list text gives the entries of the text, in the
+// order the list sorts give, for byte and department order alike.
+TEST(SortedText, AgreesWithTheListSortsOnRandomTexts)
+{
+    std::mt19937 random(777);
+    const std::string alphabet("\0\x01@a.b \n\x7f\x80\xff", 11);
+    for (const std::size_t size : {0U, 1U, 40U, 3000U, 200000U}) {
+        std::string text;
+        for (std::size_t i = 0; i < size; ++i)
+            text += random() % 4 == 0 ? std::string(random() % 30, 'q') : alphabet.substr(random() % alphabet.size(), 1);
+        for (const bool by_department : {false, true}) {
+            auto expected = shell::split_entries(text);
+            by_department ? lists::sort_by_department(expected) : lists::sort_by_bytes(expected);
+            const lists::SortedText sorted(text, by_department);
+            ASSERT_EQ(sorted.size(), expected.size());
+            for (std::size_t i = 0; i < expected.size(); ++i)
+                ASSERT_EQ(sorted[i].data(), expected[i].data()) << size << " " << by_department << " " << i;
+        }
+    }
+}
+
 }  // namespace

@@ -33,12 +33,11 @@ void run_alphabetical_sort()
         shell::print_line(std::string{kCantFind} + name);
         return;
     }
-    auto entries = shell::split_entries(*text);
     shell::print_line();
 
-    sort_by_bytes(entries);
+    const SortedText sorted(*text, false);
     const std::string sorted_name = stem + "_a.txt";
-    if (!shell::write_entries(sorted_name, entries))
+    if (!write_sorted(sorted_name, sorted))
         shell::fail(kCantMake, sorted_name, shell::kShuttingDown);
 
     shell::print_line(std::string{kSorted} + sorted_name);

@@ -32,12 +32,11 @@ void run_department_sort()
     const auto text = shell::read_file(name);
     if (!text)
         shell::fail(kCantFind, name, shell::kExiting);
-    auto entries = shell::split_entries(*text);
     shell::print_line();
 
-    sort_by_department(entries);
+    const SortedText sorted(*text, true);
     const std::string sorted_name = stem + "DEPT.txt";
-    if (!shell::write_entries(sorted_name, entries))
+    if (!write_sorted(sorted_name, sorted))
         shell::fail(kCantWrite, sorted_name, shell::kExiting);
 
     shell::print_line(std::string{kSorted} + sorted_name);

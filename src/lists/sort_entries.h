@@ -1,15 +1,21 @@
 // Sorting entries in byte order: keys compared as unsigned bytes, the first
 // differing byte deciding and a key that is the beginning of a longer one first.
-// The entries stay views into the list text. The sort moves small records that
-// carry seven bytes of each key as one number, so that it reads each byte of
-// the text about once instead of once for every comparison.
+// The entries stay where they are, in the list text; the sort moves small
+// records that carry the first 21 bytes of each key as three numbers, read
+// while the text is passed through in order. Most keys differ within those
+// bytes, so the sort seldom has to look into the text again, where every look
+// at a far-off entry is a wait for memory.
 #pragma once
+
+#include "platform/platform.h"
+#include "shell/list_file.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -26,71 +32,84 @@ constexpr std::string_view department_key(std::string_view entry)
 
 namespace sort_detail {
 
-// One entry in the sort: the key bytes from the current depth as a chunk, the
-// entry itself, and where its key begins within it (a key is always a tail).
-struct Item {
-    std::uint64_t chunk;
-    const char* entry;
-    std::uint32_t entry_size;
-    std::uint32_t key_offset;
-
-    std::string_view key() const { return {entry + key_offset, entry_size - key_offset}; }
-};
-
 constexpr std::size_t kChunkBytes = 7;
+constexpr std::size_t kCarried = 3;
 constexpr std::uint64_t kKeyGoesOn = 8;
+
+// One key in the sort: three chunks of its bytes, where it is, and one number
+// that travels with it (where the key begins in its entry, or what the caller
+// needs to tell equal keys apart).
+struct Item {
+    std::array<std::uint64_t, kCarried> chunks;
+    const char* key;
+    std::uint32_t key_size;
+    std::uint32_t extra;
+
+    std::string_view key_view() const { return {key, key_size}; }
+};
 
 // The seven key bytes from depth, most significant first, then in the lowest
 // byte how many key bytes are left from depth (0 to 7), or 8 when more follow.
 // Chunks then compare as the keys do: a key that ends before another with the
 // same bytes so far is the smaller, whatever byte the other goes on with.
-inline std::uint64_t load_chunk(std::string_view key, std::size_t depth)
+inline std::uint64_t load_chunk(const char* key, std::size_t size, std::size_t depth)
 {
-    const std::size_t left = key.size() > depth ? key.size() - depth : 0;
-    const std::size_t count = std::min(left, kChunkBytes);
+    const auto byte = [key, depth](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(key[depth + i])}; };
+    if (size > depth + kChunkBytes) {
+        return byte(0) << 56 | byte(1) << 48 | byte(2) << 40 | byte(3) << 32 | byte(4) << 24 | byte(5) << 16 |
+               byte(6) << 8 | kKeyGoesOn;
+    }
+    const std::size_t left = size > depth ? size - depth : 0;
     std::uint64_t chunk = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        chunk |= std::uint64_t{static_cast<unsigned char>(key[depth + i])} << (56 - 8 * i);
-    return chunk | (left > kChunkBytes ? kKeyGoesOn : left);
+    for (std::size_t i = 0; i < left; ++i)
+        chunk |= byte(i) << (56 - 8 * i);
+    return chunk | left;
 }
 
-// Whole-key order of two items whose keys agree before the depth their chunks were loaded at.
-inline bool key_less(const Item& a, const Item& b, std::size_t depth)
+// Whole-key order of two items whose keys agree before `level`'s depth, and
+// then of their numbers when `ties` asks for it.
+inline bool item_less(const Item& a, const Item& b, std::size_t level, bool ties)
 {
-    if (a.chunk != b.chunk)
-        return a.chunk < b.chunk;
-    if ((a.chunk & 0xff) != kKeyGoesOn)
-        return false;
-    return a.key().substr(depth + kChunkBytes) < b.key().substr(depth + kChunkBytes);
+    const std::size_t slot = level % kCarried;
+    if (a.chunks[slot] != b.chunks[slot])
+        return a.chunks[slot] < b.chunks[slot];
+    if ((a.chunks[slot] & 0xff) == kKeyGoesOn) {
+        const std::size_t depth = (level + 1) * kChunkBytes;
+        const int order = a.key_view().substr(depth).compare(b.key_view().substr(depth));
+        if (order != 0)
+            return order < 0;
+    }
+    return ties && a.extra < b.extra;
 }
 
-inline void insertion_sort(Item* items, std::size_t count, std::size_t depth)
+inline void insertion_sort(Item* items, std::size_t count, std::size_t level, bool ties)
 {
     for (std::size_t i = 1; i < count; ++i) {
         const Item item = items[i];
         std::size_t j = i;
-        for (; j > 0 && key_less(item, items[j - 1], depth); --j)
+        for (; j > 0 && item_less(item, items[j - 1], level, ties); --j)
             items[j] = items[j - 1];
         items[j] = item;
     }
 }
 
 // Records that fit in a core's cache, where scattering them costs little.
-constexpr std::size_t kCachedItems = std::size_t{1} << 15;
+constexpr std::size_t kCachedItems = std::size_t{1} << 14;
 
-// A stable radix sort on the chunks, one byte a pass; a byte that is the same in
+// A stable radix sort on one chunk, one byte a pass; a byte that is the same in
 // every chunk costs no pass. A range too large for the cache is first split on
 // its most significant differing byte, so that the passes over each part stay
 // in the cache instead of scattering the whole range through memory each time.
-inline void radix_sort_chunks(Item* items, Item* scratch, std::size_t count)
+inline void radix_sort_chunks(Item* items, Item* scratch, std::size_t count, std::size_t slot)
 {
     std::array<std::array<std::size_t, 256>, 8> places{};
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint64_t chunk = items[i].chunk;
+        const std::uint64_t chunk = items[i].chunks[slot];
         for (std::size_t digit = 0; digit < 8; ++digit)
             ++places[digit][(chunk >> (8 * digit)) & 0xff];
     }
-    const auto varies = [&](std::size_t digit) { return places[digit][(items[0].chunk >> (8 * digit)) & 0xff] != count; };
+    const std::uint64_t first = items[0].chunks[slot];
+    const auto varies = [&](std::size_t digit) { return places[digit][(first >> (8 * digit)) & 0xff] != count; };
 
     if (count > kCachedItems) {
         std::size_t digit = 8;
@@ -104,12 +123,12 @@ inline void radix_sort_chunks(Item* items, Item* scratch, std::size_t count)
             starts[byte + 1] = starts[byte] + places[digit][byte];
         auto next = starts;
         for (std::size_t i = 0; i < count; ++i)
-            scratch[next[(items[i].chunk >> shift) & 0xff]++] = items[i];
+            scratch[next[(items[i].chunks[slot] >> shift) & 0xff]++] = items[i];
         std::copy(scratch, scratch + count, items);
         for (std::size_t byte = 0; byte < 256; ++byte) {
             const std::size_t part = starts[byte + 1] - starts[byte];
             if (part > 1)
-                radix_sort_chunks(items + starts[byte], scratch + starts[byte], part);
+                radix_sort_chunks(items + starts[byte], scratch + starts[byte], part, slot);
         }
         return;
     }
@@ -122,10 +141,10 @@ inline void radix_sort_chunks(Item* items, Item* scratch, std::size_t count)
         auto& place = places[digit];
         const unsigned shift = static_cast<unsigned>(8 * digit);
         std::size_t next = 0;
-        for (auto& slot : place)
-            next += std::exchange(slot, next);
+        for (auto& slot_place : place)
+            next += std::exchange(slot_place, next);
         for (std::size_t i = 0; i < count; ++i)
-            to[place[(from[i].chunk >> shift) & 0xff]++] = from[i];
+            to[place[(from[i].chunks[slot] >> shift) & 0xff]++] = from[i];
         std::swap(from, to);
     }
     if (from != items)
@@ -134,94 +153,161 @@ inline void radix_sort_chunks(Item* items, Item* scratch, std::size_t count)
 
 constexpr std::size_t kInsertionSortMax = 16;
 
-inline void load_chunks(Item* items, std::size_t count, std::size_t depth)
-{
-    for (std::size_t i = 0; i < count; ++i)
-        items[i].chunk = load_chunk(items[i].key(), depth);
-}
-
-// Sorts items whose keys agree before depth and whose chunks hold the bytes
-// from depth, stably. The chunks are sorted, then each run of equal chunks
-// whose keys go on is sorted on the next chunk. The largest run is taken by the
+// Sorts items whose keys agree before the depth of `level`, stably. The chunks
+// of the level are sorted, then each run of equal chunks whose keys go on is
+// sorted on the next level, whose chunk the items carry for the first three
+// levels and fetch from the text after that. The largest run is taken by the
 // loop rather than by recursion, so that the recursion stays shallow whatever
 // the keys.
-inline void sort_items(Item* items, Item* scratch, std::size_t count, std::size_t depth)
+inline void sort_items(Item* items, Item* scratch, std::size_t count, std::size_t level, bool ties)
 {
     for (;;) {
         if (count <= kInsertionSortMax) {
-            insertion_sort(items, count, depth);
+            insertion_sort(items, count, level, ties);
             return;
         }
-        radix_sort_chunks(items, scratch, count);
+        const std::size_t slot = level % kCarried;
+        radix_sort_chunks(items, scratch, count, slot);
 
         Item* largest = nullptr;
         std::size_t largest_count = 0;
         for (std::size_t begin = 0, end = 0; begin < count; begin = end) {
-            for (end = begin + 1; end < count && items[end].chunk == items[begin].chunk; ++end) {
+            const std::uint64_t chunk = items[begin].chunks[slot];
+            for (end = begin + 1; end < count && items[end].chunks[slot] == chunk; ++end) {
             }
             const std::size_t run = end - begin;
-            if (run < 2 || (items[begin].chunk & 0xff) != kKeyGoesOn)
+            if (run < 2)
                 continue;
-            load_chunks(items + begin, run, depth + kChunkBytes);
+            if ((chunk & 0xff) != kKeyGoesOn) {
+                // Equal keys: in input order, or in the order of their numbers.
+                if (ties)
+                    std::stable_sort(items + begin, items + end,
+                                     [](const Item& a, const Item& b) { return a.extra < b.extra; });
+                continue;
+            }
+            if (level + 1 >= kCarried) {
+                const std::size_t depth = (level + 1) * kChunkBytes;
+                for (Item* item = items + begin; item != items + end; ++item)
+                    item->chunks[(level + 1) % kCarried] = load_chunk(item->key, item->key_size, depth);
+            }
             if (run > largest_count) {
                 if (largest_count > 0)
-                    sort_items(largest, scratch, largest_count, depth + kChunkBytes);
+                    sort_items(largest, scratch, largest_count, level + 1, ties);
                 largest = items + begin;
                 largest_count = run;
             } else {
-                sort_items(items + begin, scratch, run, depth + kChunkBytes);
+                sort_items(items + begin, scratch, run, level + 1, ties);
             }
         }
         if (largest_count == 0)
             return;
         items = largest;
         count = largest_count;
-        depth += kChunkBytes;
+        ++level;
     }
 }
 
-// Sorts the entries by the keys that key_offset finds in them, stably.
+// Fresh memory for records, asked for in large pages before it is touched.
+inline std::unique_ptr<Item[]> fresh_items(std::size_t count)
+{
+    auto items = std::make_unique_for_overwrite<Item[]>(count);
+    platform::prefer_large_pages(items.get(), count * sizeof(Item));
+    return items;
+}
+
+constexpr std::size_t kLargestKey = std::numeric_limits<std::uint32_t>::max();
+
+// Sorts `count` keys, stably, and with equal keys in the order of their
+// numbers when `ties` is set. `for_each_key(take)` calls take(key, number) for
+// each key in order; it is called twice. Nothing comes back when a key or a
+// number is larger than a record holds (kLargestKey).
 // Fresh memory is dear (every new page costs the system a fault), so the
 // records are dealt out by the first key byte as they are made, and the
 // scratch space need only hold the largest of those parts.
-template <typename KeyOffset>
-void sort_by_key(std::vector<std::string_view>& entries, KeyOffset key_offset)
+template <typename ForEachKey>
+std::unique_ptr<Item[]> sort_keys(std::size_t count, ForEachKey for_each_key, bool ties)
 {
-    const std::size_t count = entries.size();
-    if (count < 2)
-        return;
-    const auto top_byte = [](std::uint64_t chunk) { return static_cast<std::size_t>(chunk >> 56); };
-
     std::array<std::size_t, 257> starts{};
-    for (const std::string_view entry : entries) {
-        // Records keep sizes in 32 bits; an entry of four gigabytes takes the plain way.
-        if (entry.size() > std::numeric_limits<std::uint32_t>::max()) {
-            std::stable_sort(entries.begin(), entries.end(), [&](std::string_view a, std::string_view b) {
-                return a.substr(key_offset(a)) < b.substr(key_offset(b));
-            });
-            return;
-        }
-        const std::size_t offset = key_offset(entry);
-        ++starts[1 + (offset < entry.size() ? static_cast<unsigned char>(entry[offset]) : 0)];
-    }
+    bool fits = true;
+    for_each_key([&starts, &fits](std::string_view key, std::size_t extra) {
+        ++starts[1 + (key.empty() ? 0 : static_cast<unsigned char>(key[0]))];
+        fits = fits && key.size() <= kLargestKey && extra <= kLargestKey;
+    });
+    if (!fits)
+        return nullptr;
     std::size_t largest_part = 0;
     for (std::size_t byte = 0; byte < 256; ++byte) {
         largest_part = std::max(largest_part, starts[byte + 1]);
         starts[byte + 1] += starts[byte];
     }
 
-    const auto items = std::make_unique_for_overwrite<Item[]>(count);
+    auto items = fresh_items(count);
     auto next = starts;
-    for (const std::string_view entry : entries) {
-        Item item{0, entry.data(), static_cast<std::uint32_t>(entry.size()), static_cast<std::uint32_t>(key_offset(entry))};
-        item.chunk = load_chunk(item.key(), 0);
-        items[next[top_byte(item.chunk)]++] = item;
+    for_each_key([&](std::string_view key, std::size_t extra) {
+        Item item{{}, key.data(), static_cast<std::uint32_t>(key.size()), static_cast<std::uint32_t>(extra)};
+        for (std::size_t slot = 0; slot < kCarried; ++slot)
+            item.chunks[slot] = load_chunk(item.key, key.size(), slot * kChunkBytes);
+        items[next[static_cast<std::size_t>(item.chunks[0] >> 56)]++] = item;
+    });
+    if (largest_part > 1) {
+        const auto scratch = fresh_items(largest_part);
+        for (std::size_t byte = 0; byte < 256; ++byte)
+            sort_items(items.get() + starts[byte], scratch.get(), starts[byte + 1] - starts[byte], 0, ties);
     }
-    const auto scratch = std::make_unique_for_overwrite<Item[]>(largest_part);
-    for (std::size_t byte = 0; byte < 256; ++byte)
-        sort_items(items.get() + starts[byte], scratch.get(), starts[byte + 1] - starts[byte], 0);
+    return items;
+}
+
+// The entries of a list text sorted by the keys that key_offset finds in
+// them, each an entry's tail; nothing when an entry is too long for a record.
+template <typename KeyOffset>
+std::unique_ptr<Item[]> sort_text(std::string_view text, std::size_t count, KeyOffset key_offset)
+{
+    return sort_keys(
+        count,
+        [&](auto take) {
+            shell::for_each_entry(text, [&](std::string_view entry) {
+                const std::size_t offset = key_offset(entry);
+                take(entry.substr(offset), offset);
+            });
+        },
+        false);
+}
+
+// Sorts the entries by the keys that key_offset finds in them, stably.
+template <typename KeyOffset>
+void sort_by_key(std::vector<std::string_view>& entries, KeyOffset key_offset)
+{
+    const std::size_t count = entries.size();
+    if (count < 2)
+        return;
+    const auto items = sort_keys(
+        count,
+        [&](auto take) {
+            for (const std::string_view entry : entries) {
+                const std::size_t offset = key_offset(entry);
+                take(entry.substr(offset), offset);
+            }
+        },
+        false);
+    if (!items) {
+        // Records keep sizes in 32 bits; an entry of four gigabytes takes the plain way.
+        std::stable_sort(entries.begin(), entries.end(), [&](std::string_view a, std::string_view b) {
+            return a.substr(key_offset(a)) < b.substr(key_offset(b));
+        });
+        return;
+    }
     for (std::size_t i = 0; i < count; ++i)
-        entries[i] = {items[i].entry, items[i].entry_size};
+        entries[i] = {items[i].key - items[i].extra, std::size_t{items[i].key_size} + items[i].extra};
+}
+
+inline std::size_t no_offset(std::string_view)
+{
+    return 0;
+}
+
+inline std::size_t department_offset(std::string_view entry)
+{
+    return entry.size() - department_key(entry).size();
 }
 
 }  // namespace sort_detail
@@ -229,13 +315,61 @@ void sort_by_key(std::vector<std::string_view>& entries, KeyOffset key_offset)
 // Byte order of whole entries; equal entries are indistinguishable.
 inline void sort_by_bytes(std::vector<std::string_view>& entries)
 {
-    sort_detail::sort_by_key(entries, [](std::string_view) { return std::size_t{0}; });
+    sort_detail::sort_by_key(entries, sort_detail::no_offset);
 }
 
 // Order of department keys; addresses of one department keep their input order.
 inline void sort_by_department(std::vector<std::string_view>& entries)
 {
-    sort_detail::sort_by_key(entries, [](std::string_view entry) { return entry.size() - department_key(entry).size(); });
+    sort_detail::sort_by_key(entries, sort_detail::department_offset);
+}
+
+// The entries of a list text in sorted order, as the two sorts above give
+// them, without a list of the entries in file order: records made straight
+// from the text are sorted, and the entries are read out of them in turn.
+class SortedText {
+public:
+    // `by_department` chooses department order; otherwise byte order.
+    SortedText(std::string_view text, bool by_department);
+
+    std::size_t size() const { return count_; }
+    std::string_view operator[](std::size_t i) const
+    {
+        if (!items_)
+            return fallback_[i];
+        const sort_detail::Item& item = items_[i];
+        return {item.key - item.extra, std::size_t{item.key_size} + item.extra};
+    }
+
+private:
+    std::size_t count_ = 0;
+    std::unique_ptr<sort_detail::Item[]> items_;
+    std::vector<std::string_view> fallback_;  // entries too long for records
+};
+
+inline SortedText::SortedText(std::string_view text, bool by_department) : count_(shell::count_entries(text))
+{
+    items_ = by_department ? sort_detail::sort_text(text, count_, sort_detail::department_offset)
+                           : sort_detail::sort_text(text, count_, sort_detail::no_offset);
+    if (items_)
+        return;
+    fallback_ = shell::split_entries(text);
+    if (by_department)
+        sort_by_department(fallback_);
+    else
+        sort_by_bytes(fallback_);
+}
+
+// Writes the sorted entries one per line; false when the file could not be
+// created or written completely.
+inline bool write_sorted(const std::string& name, const SortedText& sorted)
+{
+    shell::OutputFile out;
+    if (!out.open(name))
+        return false;
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        out.write_line(sorted[i]);
+    return out.close();
 }
 
 }  // namespace lists
