@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 using e2e::Case;
@@ -69,6 +71,47 @@ TEST(SortedNames, TwoNamesSharingAKeyComeInOneOrderWhateverTheirListOrder)
 {
     EXPECT_EQ(names_of({"1.2%3@x", "1%2.3@x"}), (Names{"1 2%3", "1%2 3"}));
     EXPECT_EQ(names_of({"1%2.3@x", "1.2%3@x"}), (Names{"1 2%3", "1%2 3"}));
+}
+
+// The names made in the list text itself, for the command, are those of the
+// list way, in the same order: random local parts with dots and per cent signs.
+TEST(SortNamesInPlace, AgreesWithSortedNamesOnRandomLists)
+{
+    std::mt19937 random(99);
+    const std::string alphabet = "ab.%AZ";
+    for (const std::size_t size : {1U, 50U, 20000U}) {
+        std::string text;
+        for (std::size_t i = 0; i < size; ++i) {
+            text += "abA%"[random() % 4];
+            text += '.';
+            for (std::size_t n = random() % 25; n > 0; --n)
+                text += alphabet[random() % alphabet.size()];
+            text += random() % 2 == 0 ? "x@d.se\n" : "y\n";
+        }
+        const auto entries = shell::split_entries(text);
+        std::string keys;
+        const auto expected = extract::sorted_names(entries, keys);
+        std::string in_place = text;
+        const auto sorted = extract::sort_names_in_place(in_place);
+        ASSERT_TRUE(sorted.test.passes);
+        ASSERT_EQ(sorted.entries, expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_EQ(sorted.items[i].key_view(), expected[i].key) << i;
+            ASSERT_EQ(sorted.items[i].extra, expected[i].first_size) << i;
+        }
+    }
+}
+
+TEST(SortNamesInPlace, ReportsTheDotTestAndEmptyPartsWithoutSorting)
+{
+    std::string refused = "a.b@x support@x c.d.e@x";
+    const auto sorted = extract::sort_names_in_place(refused);
+    EXPECT_FALSE(sorted.test.passes);
+    EXPECT_EQ(sorted.test.dots, 3);
+    EXPECT_EQ(sorted.entries, 3U);
+    EXPECT_EQ(sorted.items, nullptr);
+    std::string empty_part = "a.b@x .c@x";
+    EXPECT_TRUE(extract::sort_names_in_place(empty_part).empty_part);
 }
 
 const std::string kPrompt =

@@ -6,7 +6,12 @@
 #include "shell/failure.h"
 #include "shell/list_file.h"
 
+#include "lists/sort_entries.h"
+
 #include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <memory>
 #include <tuple>
 #include <utility>
 
@@ -36,6 +41,8 @@ constexpr std::string_view kDone = "Done! Names are in:";
     shell::end_program();
 }
 
+constexpr std::size_t kPrefetchAhead = 12;
+
 }  // namespace
 
 std::string_view local_part(std::string_view entry)
@@ -54,44 +61,120 @@ DotTest test_dots(const std::vector<std::string_view>& entries)
     return test;
 }
 
+namespace {
+
+constexpr char kCaseDistance = 'a' - 'A';
+
+char raised(char byte)
+{
+    return byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - kCaseDistance) : byte;
+}
+
+// Turns a local part that has a dot into its name key in place: the first dot
+// becomes the per cent sign and each part's first byte is raised as fUpper
+// raises it. The key keeps the local part's length.
+void make_key(char* local, std::size_t dot)
+{
+    local[0] = raised(local[0]);
+    local[dot] = '%';
+    local[dot + 1] = raised(local[dot + 1]);
+}
+
+// Sorts the keys that for_each_key hands over with the size of their first
+// parts: byte order, and equal keys by the size of their first parts.
+template <typename ForEachKey>
+std::unique_ptr<lists::sort_detail::Item[]> sort_name_keys(std::size_t count, ForEachKey for_each_key)
+{
+    return lists::sort_detail::sort_keys(count, for_each_key, true);
+}
+
+}  // namespace
+
 std::vector<Name> sorted_names(const std::vector<std::string_view>& entries, std::string& keys)
 {
-    // Where each key begins and how long its first part is; views are made
-    // once the buffer has stopped growing.
-    std::vector<std::pair<std::size_t, std::size_t>> spans;
-    spans.reserve(entries.size());
-    // Each key is as long as its local part, which keeps its dot's place for the per cent sign.
+    // Each key is as long as its local part, which keeps its dot's place for
+    // the per cent sign; the buffer is sized once, so the keys never move.
     std::size_t key_bytes = 0;
     for (std::string_view entry : entries)
         key_bytes += local_part(entry).size();
-    keys.reserve(keys.size() + key_bytes);
-    // The two parts travel through fUpper by moves, so their buffers are reused.
-    std::string first;
-    std::string last;
+    keys.clear();
+    keys.reserve(key_bytes);
+    std::vector<std::size_t> first_sizes;
+    first_sizes.reserve(entries.size());
     for (std::string_view entry : entries) {
         const std::string_view local = local_part(entry);
         const std::size_t dot = local.find('.');
-        first.assign(local.substr(0, dot));
-        first = casing::fUpper(std::move(first));
-        last.assign(local.substr(dot + 1));
-        last = casing::fUpper(std::move(last));
-        spans.emplace_back(keys.size(), first.size());
-        keys += first;
-        keys += '%';
-        keys += last;
+        // An empty part is refused as fUpper refuses it, which ends the program.
+        if (dot == 0 || dot + 1 == local.size())
+            (void)casing::fUpper({});
+        const std::size_t start = keys.size();
+        keys += local;
+        make_key(keys.data() + start, dot);
+        first_sizes.push_back(dot);
     }
+    const auto for_each_key = [&](auto take) {
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const std::size_t size = local_part(entries[i]).size();
+            take(std::string_view(keys).substr(start, size), first_sizes[i]);
+            start += size;
+        }
+    };
     std::vector<Name> names;
-    names.reserve(spans.size());
-    for (std::size_t i = 0; i < spans.size(); ++i) {
-        const std::size_t end = i + 1 < spans.size() ? spans[i + 1].first : keys.size();
-        names.push_back(Name{std::string_view{keys}.substr(spans[i].first, end - spans[i].first), spans[i].second});
+    names.reserve(entries.size());
+    if (const auto items = sort_name_keys(entries.size(), for_each_key)) {
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            names.push_back(Name{items[i].key_view(), items[i].extra});
+        return names;
     }
-    // A per cent sign inside a part can make two different names share a key;
-    // the shorter first part then comes first, so the order is always the same.
+    // Parts of four gigabytes do not fit the records: the plain sort.
+    for_each_key([&names](std::string_view key, std::size_t first_size) { names.push_back(Name{key, first_size}); });
     std::ranges::sort(names, [](const Name& a, const Name& b) {
         return std::tie(a.key, a.first_size) < std::tie(b.key, b.first_size);
     });
     return names;
+}
+
+SortedNameKeys sort_names_in_place(std::string& text)
+{
+    SortedNameKeys sorted;
+    const std::size_t entries = shell::count_entries(text);
+    std::vector<std::uint32_t> first_sizes;
+    first_sizes.reserve(entries);
+    platform::prefer_large_pages(first_sizes.data(), entries * sizeof(std::uint32_t));
+
+    // The first walk makes the dot test and, while it passes and no part is
+    // empty, the keys too, each in the text in place of its local part. The
+    // size of each first part is kept, as the per cent sign no longer tells
+    // where the dot was.
+    const auto counts = lists::sort_detail::count_keys([&](auto take) {
+        shell::for_each_entry(text, [&](std::string_view entry) {
+            ++sorted.entries;
+            const std::string_view local = local_part(entry);
+            const std::size_t dot = local.find('.');
+            if (dot == std::string_view::npos) {
+                sorted.test.passes = false;
+                return;
+            }
+            sorted.test.dots += std::count(local.begin() + static_cast<std::ptrdiff_t>(dot), local.end(), '.');
+            sorted.empty_part = sorted.empty_part || dot == 0 || dot + 1 == local.size();
+            if (!sorted.test.passes || sorted.empty_part)
+                return;
+            make_key(text.data() + (local.data() - text.data()), dot);
+            first_sizes.push_back(static_cast<std::uint32_t>(dot));
+            take(local, dot);
+        });
+    });
+    if (!sorted.test.passes || sorted.empty_part)
+        return sorted;
+    sorted.items = lists::sort_detail::deal_and_sort(
+        entries, counts,
+        [&](auto take) {
+            std::size_t i = 0;
+            shell::for_each_entry(text, [&](std::string_view entry) { take(local_part(entry), first_sizes[i++]); });
+        },
+        true);
+    return sorted;
 }
 
 void run_name_extraction()
@@ -106,25 +189,43 @@ void run_name_extraction()
     }
     const std::string input_name = stem + ".txt";
 
-    const auto text = shell::read_file(input_name);
+    auto text = shell::read_file(input_name);
     if (!text)
         shell::fail(kCantFind, input_name, shell::kExiting);
-    const auto entries = shell::split_entries(*text);
     shell::print_line();
 
-    const DotTest test = test_dots(entries);
-    if (!test.passes)
-        refuse_list(input_name, test, entries.size());
-
-    std::string keys;
-    const std::vector<Name> names = sorted_names(entries, keys);
     const std::string result_name = stem + "_N.txt";
     shell::OutputFile out;
-    if (out.open(result_name)) {
-        for (const Name& name : names) {
-            out.write(name.first());
-            out.write(" ");
-            out.write_line(name.last());
+    if (text->size() <= lists::sort_detail::kLargestKey) {
+        const SortedNameKeys sorted = sort_names_in_place(*text);
+        if (!sorted.test.passes)
+            refuse_list(input_name, sorted.test, sorted.entries);
+        if (sorted.empty_part)
+            (void)casing::fUpper({});
+        if (out.open(result_name)) {
+            for (std::size_t i = 0; i < sorted.entries; ++i) {
+                if (i + kPrefetchAhead < sorted.entries)
+                    platform::prefetch(sorted.items[i + kPrefetchAhead].key);
+                // The key is written with a blank in place of its per cent sign.
+                const auto& item = sorted.items[i];
+                (*text)[static_cast<std::size_t>(item.key - text->data()) + item.extra] = ' ';
+                out.write_line(item.key_view());
+            }
+        }
+    } else {
+        // A text too large for the sort's records takes the list way.
+        const auto entries = shell::split_entries(*text);
+        const DotTest test = test_dots(entries);
+        if (!test.passes)
+            refuse_list(input_name, test, entries.size());
+        std::string keys;
+        const auto names = sorted_names(entries, keys);
+        if (out.open(result_name)) {
+            for (const Name& name : names) {
+                out.write(name.first());
+                out.write(" ");
+                out.write_line(name.last());
+            }
         }
     }
     if (!out.close())

@@ -217,30 +217,40 @@ inline std::unique_ptr<Item[]> fresh_items(std::size_t count)
 
 constexpr std::size_t kLargestKey = std::numeric_limits<std::uint32_t>::max();
 
-// Sorts `count` keys, stably, and with equal keys in the order of their
-// numbers when `ties` is set. `for_each_key(take)` calls take(key, number) for
-// each key in order; it is called twice. Nothing comes back when a key or a
-// number is larger than a record holds (kLargestKey).
-// Fresh memory is dear (every new page costs the system a fault), so the
-// records are dealt out by the first key byte as they are made, and the
-// scratch space need only hold the largest of those parts.
-template <typename ForEachKey>
-std::unique_ptr<Item[]> sort_keys(std::size_t count, ForEachKey for_each_key, bool ties)
-{
+// How many keys begin with each byte, as the places where each byte's part
+// of the records begins; fits is false when a key or a number is larger than
+// a record holds (kLargestKey).
+struct KeyCounts {
     std::array<std::size_t, 257> starts{};
     bool fits = true;
-    for_each_key([&starts, &fits](std::string_view key, std::size_t extra) {
-        ++starts[1 + (key.empty() ? 0 : static_cast<unsigned char>(key[0]))];
-        fits = fits && key.size() <= kLargestKey && extra <= kLargestKey;
+};
+
+// `for_each_key(take)` calls take(key, number) for each key in order.
+template <typename ForEachKey>
+KeyCounts count_keys(ForEachKey for_each_key)
+{
+    KeyCounts counts;
+    for_each_key([&counts](std::string_view key, std::size_t extra) {
+        ++counts.starts[1 + (key.empty() ? 0 : static_cast<unsigned char>(key[0]))];
+        counts.fits = counts.fits && key.size() <= kLargestKey && extra <= kLargestKey;
     });
-    if (!fits)
-        return nullptr;
+    return counts;
+}
+
+// Sorts the `count` keys that count_keys has counted, stably, and with equal
+// keys in the order of their numbers when `ties` is set; for_each_key must
+// hand over the same keys again. Fresh memory is dear (every new page costs
+// the system a fault), so the records are dealt out by the first key byte as
+// they are made, and the scratch space need only hold the largest part.
+template <typename ForEachKey>
+std::unique_ptr<Item[]> deal_and_sort(std::size_t count, KeyCounts counts, ForEachKey for_each_key, bool ties)
+{
+    auto& starts = counts.starts;
     std::size_t largest_part = 0;
     for (std::size_t byte = 0; byte < 256; ++byte) {
         largest_part = std::max(largest_part, starts[byte + 1]);
         starts[byte + 1] += starts[byte];
     }
-
     auto items = fresh_items(count);
     auto next = starts;
     for_each_key([&](std::string_view key, std::size_t extra) {
@@ -255,6 +265,16 @@ std::unique_ptr<Item[]> sort_keys(std::size_t count, ForEachKey for_each_key, bo
             sort_items(items.get() + starts[byte], scratch.get(), starts[byte + 1] - starts[byte], 0, ties);
     }
     return items;
+}
+
+// Both steps: nothing comes back when a key or a number does not fit a record.
+template <typename ForEachKey>
+std::unique_ptr<Item[]> sort_keys(std::size_t count, ForEachKey for_each_key, bool ties)
+{
+    const KeyCounts counts = count_keys(for_each_key);
+    if (!counts.fits)
+        return nullptr;
+    return deal_and_sort(count, counts, for_each_key, ties);
 }
 
 // The entries of a list text sorted by the keys that key_offset finds in
@@ -360,6 +380,9 @@ inline SortedText::SortedText(std::string_view text, bool by_department) : count
         sort_by_bytes(fallback_);
 }
 
+// How many entries ahead of the one being written are asked for early.
+constexpr std::size_t kPrefetchAhead = 12;
+
 // Writes the sorted entries one per line; false when the file could not be
 // created or written completely.
 inline bool write_sorted(const std::string& name, const SortedText& sorted)
@@ -367,8 +390,11 @@ inline bool write_sorted(const std::string& name, const SortedText& sorted)
     shell::OutputFile out;
     if (!out.open(name))
         return false;
-    for (std::size_t i = 0; i < sorted.size(); ++i)
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        if (i + kPrefetchAhead < sorted.size())
+            platform::prefetch(sorted[i + kPrefetchAhead].data());
         out.write_line(sorted[i]);
+    }
     return out.close();
 }
 

@@ -43,4 +43,16 @@ std::FILE* create_new_file(const std::string& name);
 // means do nothing.
 void prefer_large_pages(void* data, std::size_t bytes);
 
+// Tells the processor that the bytes at `address` will be read soon, so that a
+// walk through entries that lie far apart in memory (a sorted list, a hash
+// table) does not wait for each of them in turn. Only a hint.
+inline void prefetch(const void* address)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
 }  // namespace platform
