@@ -5,10 +5,16 @@
 // array and a probe rarely reads the text of an entry that does not match.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <memory>
+#include <new>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -24,15 +30,28 @@ public:
         if (most >= kNoPlace)
             throw std::length_error("too many entries for one set");
         // At most four slots in five are ever taken, and fewer when entries repeat.
-        slots_.resize(std::bit_ceil(std::max<std::size_t>(16, most + most / 4)));
-        mask_ = slots_.size() - 1;
+        const std::size_t size = std::bit_ceil(std::max<std::size_t>(16, most + most / 4));
+        // Fresh zeroed memory from the system needs no clearing, and pages
+        // that no member ever reaches are never touched at all.
+        slots_.reset(static_cast<std::uint64_t*>(std::calloc(size, sizeof(std::uint64_t))));
+        if (!slots_)
+            throw std::bad_alloc();
+        platform::prefer_large_pages(slots_.get(), size * sizeof(std::uint64_t));
+        mask_ = size - 1;
     }
 
+    static std::size_t hash(std::string_view entry) { return std::hash<std::string_view>{}(entry); }
+
+    // Asks early for the slot where a probe for that hash begins.
+    void prefetch(std::size_t hash) const { platform::prefetch(&slots_[hash & mask_]); }
+
     // Adds entries[place] unless an equal entry is a member; true when added.
-    bool insert(std::size_t place)
+    bool insert(std::size_t place) { return insert(place, hash(entries_[place])); }
+
+    // The same, with the entry's hash already known.
+    bool insert(std::size_t place, std::size_t hash)
     {
         const std::string_view entry = entries_[place];
-        const std::size_t hash = std::hash<std::string_view>{}(entry);
         std::size_t slot = hash & mask_;
         for (; slots_[slot] != 0; slot = (slot + 1) & mask_) {
             if (holds(slots_[slot], hash, entry))
@@ -42,9 +61,10 @@ public:
         return true;
     }
 
-    bool contains(std::string_view entry) const
+    bool contains(std::string_view entry) const { return contains(entry, hash(entry)); }
+
+    bool contains(std::string_view entry, std::size_t hash) const
     {
-        const std::size_t hash = std::hash<std::string_view>{}(entry);
         for (std::size_t slot = hash & mask_; slots_[slot] != 0; slot = (slot + 1) & mask_) {
             if (holds(slots_[slot], hash, entry))
                 return true;
@@ -57,6 +77,10 @@ private:
     // and the high half of its hash in its high half.
     static constexpr std::uint64_t kNoPlace = 0xffffffffu;
 
+    struct Free {
+        void operator()(std::uint64_t* slots) const { std::free(slots); }
+    };
+
     static std::uint64_t tag(std::size_t hash) { return static_cast<std::uint64_t>(hash) >> 32 << 32; }
 
     bool holds(std::uint64_t slot, std::size_t hash, std::string_view entry) const
@@ -65,8 +89,32 @@ private:
     }
 
     const std::vector<std::string_view>& entries_;
-    std::vector<std::uint64_t> slots_;
+    std::unique_ptr<std::uint64_t[], Free> slots_;
     std::size_t mask_ = 0;
 };
+
+// Hands each entry that for_each_entry(visit) visits to take(entry, hash), in
+// order, some entries after hashing it and asking for its slot in the set:
+// the slots of a large set lie far apart in memory, and asking early lets
+// the waits for several of them overlap instead of coming one by one.
+template <typename ForEachEntry, typename Take>
+void with_slots_ahead(const EntrySet& set, ForEachEntry for_each_entry, Take take)
+{
+    constexpr std::size_t kAhead = 16;
+    std::array<std::string_view, kAhead> entries;
+    std::array<std::size_t, kAhead> hashes{};
+    std::size_t seen = 0;
+    for_each_entry([&](std::string_view entry) {
+        const std::size_t at = seen % kAhead;
+        if (seen >= kAhead)
+            take(entries[at], hashes[at]);
+        entries[at] = entry;
+        hashes[at] = EntrySet::hash(entry);
+        set.prefetch(hashes[at]);
+        ++seen;
+    });
+    for (std::size_t i = seen > kAhead ? seen - kAhead : 0; i < seen; ++i)
+        take(entries[i % kAhead], hashes[i % kAhead]);
+}
 
 }  // namespace lists

@@ -1,10 +1,12 @@
 #include "lists/join.h"
 
 #include "lists/entry_set.h"
+#include "platform/platform.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/list_file.h"
 
+#include <algorithm>
 #include <string>
 
 namespace lists {
@@ -31,22 +33,34 @@ std::string read_list(const std::string& name)
     return std::move(*text);
 }
 
+// Every distinct entry that for_each_entry visits, once, at its first
+// occurrence; `most` bounds how many entries it visits.
+template <typename ForEachEntry>
+std::vector<std::string_view> join_entries(ForEachEntry for_each_entry, std::size_t most)
+{
+    std::vector<std::string_view> joined;
+    joined.reserve(most);
+    platform::prefer_large_pages(joined.data(), most * sizeof(std::string_view));
+    EntrySet seen(joined, most);
+    with_slots_ahead(seen, for_each_entry, [&](std::string_view entry, std::size_t hash) {
+        joined.push_back(entry);
+        if (!seen.insert(joined.size() - 1, hash))
+            joined.pop_back();
+    });
+    return joined;
+}
+
 }  // namespace
 
 std::vector<std::string_view> join(const std::vector<std::string_view>& first,
                                    const std::vector<std::string_view>& second)
 {
-    std::vector<std::string_view> joined;
-    joined.reserve(first.size() + second.size());
-    EntrySet seen(joined, first.size() + second.size());
-    for (const auto* list : {&first, &second}) {
-        for (const std::string_view entry : *list) {
-            joined.push_back(entry);
-            if (!seen.insert(joined.size() - 1))
-                joined.pop_back();
-        }
-    }
-    return joined;
+    return join_entries(
+        [&](auto visit) {
+            for (const auto* list : {&first, &second})
+                std::for_each(list->begin(), list->end(), visit);
+        },
+        first.size() + second.size());
 }
 
 void run_join()
@@ -64,7 +78,14 @@ void run_join()
     const std::string joined_name = first_stem + "_" + second_stem + ".txt";
     const std::string second_text = read_list(second_stem + ".txt");
 
-    const auto joined = join(shell::split_entries(first_text), shell::split_entries(second_text));
+    // The entries go from both texts straight into the set, with no list of
+    // either text's entries in between.
+    const auto joined = join_entries(
+        [&](auto visit) {
+            shell::for_each_entry(first_text, visit);
+            shell::for_each_entry(second_text, visit);
+        },
+        shell::count_entries(first_text) + shell::count_entries(second_text));
     if (!shell::write_entries(joined_name, joined))
         shell::fail(kCantWrite, joined_name, shell::kExiting);
 

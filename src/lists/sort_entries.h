@@ -180,9 +180,9 @@ inline void sort_items(Item* items, Item* scratch, std::size_t count, std::size_
                 continue;
             if ((chunk & 0xff) != kKeyGoesOn) {
                 // Equal keys: in input order, or in the order of their numbers.
-                if (ties)
-                    std::stable_sort(items + begin, items + end,
-                                     [](const Item& a, const Item& b) { return a.extra < b.extra; });
+                const auto by_extra = [](const Item& a, const Item& b) { return a.extra < b.extra; };
+                if (ties && !std::is_sorted(items + begin, items + end, by_extra))
+                    std::stable_sort(items + begin, items + end, by_extra);
                 continue;
             }
             if (level + 1 >= kCarried) {

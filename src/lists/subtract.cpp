@@ -6,6 +6,7 @@
 #include "shell/failure.h"
 #include "shell/list_file.h"
 
+#include <algorithm>
 #include <string>
 
 namespace lists {
@@ -53,17 +54,30 @@ std::string read_list(const std::string& name)
     shell::end_program();
 }
 
+// The responders as a set; the list must outlive it.
+EntrySet responder_set(const std::vector<std::string_view>& responders)
+{
+    EntrySet responded(responders, responders.size());
+    with_slots_ahead(
+        responded,
+        [&](auto visit) {
+            std::for_each(responders.begin(), responders.end(), visit);
+        },
+        [&, place = std::size_t{0}](std::string_view, std::size_t hash) mutable { responded.insert(place++, hash); });
+    return responded;
+}
+
 }  // namespace
 
 std::vector<bool> mark_responders(const std::vector<std::string_view>& all,
                                   const std::vector<std::string_view>& responders)
 {
-    EntrySet responded(responders, responders.size());
-    for (std::size_t i = 0; i < responders.size(); ++i)
-        responded.insert(i);
-    std::vector<bool> dropped(all.size());
-    for (std::size_t i = 0; i < all.size(); ++i)
-        dropped[i] = responded.contains(all[i]);
+    const EntrySet responded = responder_set(responders);
+    std::vector<bool> dropped;
+    dropped.reserve(all.size());
+    with_slots_ahead(
+        responded, [&](auto visit) { std::for_each(all.begin(), all.end(), visit); },
+        [&](std::string_view entry, std::size_t hash) { dropped.push_back(responded.contains(entry, hash)); });
     return dropped;
 }
 
@@ -74,7 +88,7 @@ void run_subtract()
     shell::print_line(kAskAll);
     const std::string all_stem = shell::read_stem();
     const std::string all_text = read_list(all_stem + ".txt");
-    const auto all = shell::split_entries(all_text);
+    const std::size_t all_count = shell::count_entries(all_text);
     shell::print_line();
 
     shell::print_line(kAskResponders);
@@ -85,20 +99,23 @@ void run_subtract()
     const auto responders = shell::split_entries(responders_text);
     shell::print_line();
 
-    if (all.size() < responders.size())
+    if (all_count < responders.size())
         refuse_sizes(label);
-    const std::vector<bool> dropped = mark_responders(all, responders);
+    const EntrySet responded = responder_set(responders);
 
-    // Each dropped entry sounds its tone in its place as the list is written.
+    // The list of all goes from its text straight to the file; each dropped
+    // entry sounds its tone in its place.
     shell::OutputFile out;
     if (!out.open(kOutputName))
         shell::fail(kCantWrite, "", shell::kExiting);
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (dropped[i])
-            platform::tone(kDropHz, kDropMs);
-        else
-            out.write_line(all[i]);
-    }
+    with_slots_ahead(
+        responded, [&](auto visit) { shell::for_each_entry(all_text, visit); },
+        [&](std::string_view entry, std::size_t hash) {
+            if (responded.contains(entry, hash))
+                platform::tone(kDropHz, kDropMs);
+            else
+                out.write_line(entry);
+        });
     if (!out.close())
         shell::fail(kCantWrite, "", shell::kExiting);
 
