@@ -65,4 +65,43 @@ TEST(LowerCaseFailure, UnwritableOutputShutsDownWithoutTheDoneLine)
     EXPECT_EQ(result.status, 1);
 }
 
+// The list passes through a buffer of a quarter megabyte: entries that straddle
+// its ends, and an entry larger than it, come out whole.
+TEST(LowerCaseLargeList, EntriesAcrossAndBeyondTheBufferComeOutWhole)
+{
+    e2e::Folder folder;
+    std::string list;
+    std::string expected;
+    for (int i = 0; list.size() < 700000; ++i) {
+        const std::string number = std::to_string(i * 7919);
+        list.append("Entry").append(number).append("@X.SE").append(i % 3 == 0 ? " \t" : "\r\n");
+        expected.append("entry").append(number).append("@x.se\n");
+    }
+    const std::string huge(600000, 'Q');
+    list += huge;
+    expected += std::string(600000, 'q') + "\n";
+    folder.write("big.txt", list);
+    const auto result = folder.run("l big q\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(folder.files().at("big_low.txt") == expected);
+}
+
+// A result name that is a link to the list itself still gives the whole list
+// lowered, as the list is read whole before the result is written.
+TEST(LowerCaseLargeList, AResultLinkedToTheListGetsTheWholeList)
+{
+    e2e::Folder folder;
+    std::string list;
+    for (int i = 0; i < 60000; ++i)
+        list.append("A").append(std::to_string(i)).append("\n");
+    folder.write("l.txt", list);
+    folder.shell("ln -s l.txt l_low.txt");
+    const auto result = folder.run("l l q\n");
+    EXPECT_EQ(result.status, 0);
+    std::string lowered = list;
+    for (char& byte : lowered)
+        byte = byte == 'A' ? 'a' : byte;
+    EXPECT_TRUE(folder.files().at("l.txt") == lowered);
+}
+
 }  // namespace

@@ -25,10 +25,10 @@ constexpr char kCaseDistance = 'a' - 'A';
 
 void lower_letters(std::span<char> bytes)
 {
-    for (char& byte : bytes) {
-        if (byte >= 'A' && byte <= 'Z')
-            byte = static_cast<char>(byte + kCaseDistance);
-    }
+    // Every byte is written, changed or not, so that the compiler can lower
+    // many bytes in one instruction.
+    for (char& byte : bytes)
+        byte = static_cast<char>(byte + (static_cast<unsigned char>(byte - 'A') < 26 ? kCaseDistance : 0));
 }
 
 std::string fCaser(std::string text)

@@ -1,6 +1,7 @@
 #include "case/lower_case.h"
 
 #include "case/case.h"
+#include "platform/platform.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/list_file.h"
@@ -28,6 +29,39 @@ std::vector<std::string_view> lowered_entries(std::string& text)
     return shell::split_entries(text);
 }
 
+namespace {
+
+// The list goes through one small buffer, piece by piece, lowered in place and
+// written one entry per line: no list is held in memory. The console and the
+// files end as they would after reading the whole list first: a list that
+// cannot be read leaves no result, and the result's own failure is reported
+// only after the whole list has been read.
+void lower_in_pieces(shell::PieceReader& input, const std::string& input_name, const std::string& output_name)
+{
+    auto piece = input.next();
+    if (input.failed())
+        shell::fail(kCantFind, input_name, shell::kShuttingDown);
+    shell::OutputFile out;
+    const bool opened = out.open(output_name);
+    for (; !piece.empty(); piece = input.next()) {
+        if (!opened)
+            continue;
+        lower_letters(piece);
+        shell::for_each_entry({piece.data(), piece.size()}, [&out](std::string_view entry) { out.write_line(entry); });
+    }
+    if (input.failed()) {
+        (void)out.close();
+        if (opened)
+            platform::remove_file(output_name);
+        shell::fail(kCantFind, input_name, shell::kShuttingDown);
+    }
+    shell::print_line();
+    if (!out.close())
+        shell::fail(kCantWrite, output_name, shell::kShuttingDown);
+}
+
+}  // namespace
+
 // The scratch names "Tempstring.txt" and "Cleanstring.txt" are never written
 // here, so a file of either name can only be the user's and is left alone.
 void run_lower_case()
@@ -38,13 +72,21 @@ void run_lower_case()
     const std::string output_name = stem + "_low.txt";
     const std::string input_name = stem + ".txt";
 
-    auto text = shell::read_file(input_name);
-    if (!text)
+    shell::PieceReader input;
+    if (!input.open(input_name))
         shell::fail(kCantFind, input_name, shell::kShuttingDown);
-    shell::print_line();
-
-    if (!shell::write_entries(output_name, lowered_entries(*text)))
-        shell::fail(kCantWrite, output_name, shell::kShuttingDown);
+    if (shell::same_file(input_name, output_name)) {
+        // A result that is the list itself under another name is written only
+        // once the whole list has been read.
+        auto text = shell::read_file(input_name);
+        if (!text)
+            shell::fail(kCantFind, input_name, shell::kShuttingDown);
+        shell::print_line();
+        if (!shell::write_entries(output_name, lowered_entries(*text)))
+            shell::fail(kCantWrite, output_name, shell::kShuttingDown);
+    } else {
+        lower_in_pieces(input, input_name, output_name);
+    }
     shell::print_line(std::string{kDone} + output_name);
     shell::print_line();
 }

@@ -78,6 +78,12 @@ bool read_file_into(const std::string& name, std::string& text)
     return !read_failed;
 }
 
+bool same_file(const std::string& first, const std::string& second)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(first, second, error) && !error;
+}
+
 const char* find_separator(const char* from, const char* end)
 {
     if constexpr (std::endian::native == std::endian::little) {

@@ -28,6 +28,10 @@ std::optional<std::string> read_file(const std::string& name);
 // the text empty, when the file cannot be opened or read to its end.
 bool read_file_into(const std::string& name, std::string& text);
 
+// True when both names lead to one file (a link, say), so that writing the
+// one would change the other while it is read.
+bool same_file(const std::string& first, const std::string& second);
+
 // The entries of a list text in order, as views into the text.
 std::vector<std::string_view> split_entries(std::string_view text);
 
