@@ -1,4 +1,11 @@
-// Micro-benchmarks of the core routines on generated addresses.
+// Micro-benchmarks of the core routines on generated addresses, a million of
+// them unless said otherwise: splitting and counting, the two sorts straight
+// from a text, the names, the subtract and join sets, and the extraction.
+#include "extract/email_extraction.h"
+#include "extract/name_extraction.h"
+#include "lists/join.h"
+#include "lists/sort_entries.h"
+#include "lists/subtract.h"
 #include "shell/list_file.h"
 
 #include <benchmark/benchmark.h>
@@ -8,18 +15,48 @@
 
 namespace {
 
-std::string address_text(std::size_t count)
+constexpr std::int64_t kAddresses = 1'000'000;
+
+// Addresses shaped as people have them: first.last<number>@department.organisation.se.
+std::string address_text(std::size_t count, std::uint64_t seed = 42)
 {
-    std::mt19937_64 random(42);
+    static const char* const kFirst[] = {"anna", "bengt", "cecilia", "david", "elin", "fredrik", "greta", "hugo"};
+    static const char* const kLast[] = {"andersson", "berg", "carlsson", "dahl", "ek", "falk", "holm", "lind"};
+    static const char* const kDepartments[] = {"hr", "it", "finance", "sales", "research", "legal"};
+    std::mt19937_64 random(seed);
     std::string text;
     for (std::size_t i = 0; i < count; ++i) {
-        text += "first";
-        text += std::to_string(random() % 100000);
-        text += ".last@dept";
-        text += std::to_string(random() % 50);
+        text += kFirst[random() % 8];
+        text += '.';
+        text += kLast[random() % 8];
+        text += std::to_string(random() % 1000000);
+        text += '@';
+        text += kDepartments[random() % 6];
         text += ".example.se\n";
     }
     return text;
+}
+
+// The same addresses in prose, some in brackets or after a display name.
+std::string prose_text(std::size_t count)
+{
+    const std::string addresses = address_text(count);
+    std::string text;
+    std::size_t number = 0;
+    shell::for_each_entry(addresses, [&](std::string_view address) {
+        text += "please answer the mail ";
+        switch (number++ % 3) {
+        case 0: text.append("<").append(address).append(">, "); break;
+        case 1: text.append("(").append(address).append(") "); break;
+        default: text.append(address).append(".\n"); break;
+        }
+    });
+    return text;
+}
+
+void set_bytes(benchmark::State& state, std::size_t bytes)
+{
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes));
 }
 
 void split_entries(benchmark::State& state)
@@ -27,9 +64,106 @@ void split_entries(benchmark::State& state)
     const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(shell::split_entries(text));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+    set_bytes(state, text.size());
 }
-BENCHMARK(split_entries)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(split_entries)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
+
+void count_entries(benchmark::State& state)
+{
+    const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(shell::count_entries(text));
+    set_bytes(state, text.size());
+}
+BENCHMARK(count_entries)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
+
+void sort_text_by_bytes(benchmark::State& state)
+{
+    const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lists::SortedText(text, false).size());
+    set_bytes(state, text.size());
+}
+BENCHMARK(sort_text_by_bytes)->Arg(10'000)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
+
+void sort_text_by_department(benchmark::State& state)
+{
+    const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lists::SortedText(text, true).size());
+    set_bytes(state, text.size());
+}
+BENCHMARK(sort_text_by_department)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
+
+void sort_list_by_bytes(benchmark::State& state)
+{
+    const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
+    const auto entries = shell::split_entries(text);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto sorted = entries;
+        state.ResumeTiming();
+        lists::sort_by_bytes(sorted);
+        benchmark::DoNotOptimize(sorted.data());
+    }
+    set_bytes(state, text.size());
+}
+BENCHMARK(sort_list_by_bytes)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
+
+void sort_names(benchmark::State& state)
+{
+    const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string keys = text;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(extract::sort_names_in_place(keys).items.get());
+    }
+    set_bytes(state, text.size());
+}
+BENCHMARK(sort_names)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
+
+void subtract(benchmark::State& state)
+{
+    const std::string all_text = address_text(static_cast<std::size_t>(state.range(0)));
+    const auto all = shell::split_entries(all_text);
+    std::vector<std::string_view> responders;
+    for (std::size_t i = 0; i < all.size(); i += 5)
+        responders.insert(responders.end(), {all[i], all[i + 1]});
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lists::mark_responders(all, responders));
+    set_bytes(state, all_text.size());
+}
+BENCHMARK(subtract)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
+
+void join(benchmark::State& state)
+{
+    const std::size_t count = static_cast<std::size_t>(state.range(0));
+    const std::string first_text = address_text(count, 1);
+    const std::string second_text = address_text(count / 2, 2) + address_text(count / 2, 1);
+    const auto first = shell::split_entries(first_text);
+    const auto second = shell::split_entries(second_text);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lists::join(first, second));
+    set_bytes(state, first_text.size() + second_text.size());
+}
+BENCHMARK(join)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
+
+void extract_addresses(benchmark::State& state)
+{
+    const std::string prose = prose_text(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string text = prose;
+        state.ResumeTiming();
+        extract::break_text(text);
+        std::size_t words = 0;
+        extract::for_each_word_with_at_signs(text, [&words](std::string_view) { ++words; });
+        benchmark::DoNotOptimize(words);
+    }
+    set_bytes(state, prose.size());
+}
+BENCHMARK(extract_addresses)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
