@@ -24,6 +24,10 @@ import time
 
 GNU_TIME = "/usr/bin/time"
 
+# The files each command reads, for its peak memory against its input.
+INPUTS = {"A": ["all.txt"], "D": ["all.txt"], "J": ["all.txt", "resp.txt"], "S": ["all.txt", "resp.txt"],
+          "C": ["all.txt"], "L": ["all.txt"], "E": ["text.txt"], "N": ["all.txt"]}
+
 # Letter, menu input, our result file, peer command, result check:
 # "same" for the same lines in the same order, "set" for the same lines once
 # each in any order, None where the jobs differ in form (C prints a number).
@@ -88,7 +92,6 @@ def check(job, folder):
 
 def measure(program, folder, runs, only, scratch):
     rows = []
-    input_bytes = sum(os.path.getsize(os.path.join(folder, name)) for name in ("all.txt", "resp.txt"))
     empty = os.path.join(scratch, "empty")
     open(empty, "wb").close()
     peak_path = os.path.join(scratch, "peak")
@@ -112,26 +115,29 @@ def measure(program, folder, runs, only, scratch):
                 peer_times.append(seconds)
         peer_median = statistics.median(peer_times)
         if script is None:
-            rows.append((letter, None, peer_median, None, None, "-"))
+            rows.append((letter, None, peer_median, None, None, None, "-"))
         else:
             ours_median = statistics.median(ours_times)
-            rows.append((letter, ours_median, peer_median, ours_median / peer_median, max(peaks), check(job, folder)))
+            input_bytes = sum(os.path.getsize(os.path.join(folder, name)) for name in INPUTS[letter.split("/")[0]])
+            rows.append((letter, ours_median, peer_median, ours_median / peer_median, max(peaks) * 1024 / input_bytes,
+                         max(peaks), check(job, folder)))
         # The results of one job are not left to weigh on the page cache of the next.
         for name in (ours_file, "peer.txt"):
             if name and os.path.exists(os.path.join(folder, name)):
                 os.remove(os.path.join(folder, name))
-    return rows, input_bytes
+    return rows
 
 
-def print_table(count, rows, input_bytes):
-    print(f"\n{count:,} addresses, all.txt + resp.txt = {input_bytes / 1e6:.1f} MB")
+def print_table(count, folder, rows):
+    sizes = ", ".join(f"{name} {os.path.getsize(os.path.join(folder, name)) / 1e6:.1f} MB"
+                      for name in ("all.txt", "resp.txt", "text.txt"))
+    print(f"\n{count:,} addresses: {sizes}")
     print(f"{'command':<8} {'ours s':>8} {'peer s':>8} {'ratio':>6} {'peak MB':>8} {'peak/input':>10}  result")
-    for letter, ours, peer, ratio, peak, agree in rows:
+    for letter, ours, peer, ratio, share, peak, agree in rows:
         if ours is None:
             print(f"{'cat':<8} {'':>8} {peer:8.3f} {'':>6} {'':>8} {'':>10}  (copy of all.txt, the I/O floor)")
             continue
-        print(f"{letter:<8} {ours:8.3f} {peer:8.3f} {ratio:6.2f} {peak / 1024:8.1f} "
-              f"{peak * 1024 / input_bytes:10.2f}  {agree}")
+        print(f"{letter:<8} {ours:8.3f} {peer:8.3f} {ratio:6.2f} {peak / 1024:8.1f} {share:10.2f}  {agree}")
     sys.stdout.flush()
 
 
@@ -153,9 +159,9 @@ def main():
             folder = os.path.abspath(os.path.join(arguments.data, str(count)))
             if not os.path.exists(os.path.join(folder, "text.txt")):
                 subprocess.run([os.path.abspath(arguments.generator), str(count), folder], check=True)
-            rows, input_bytes = measure(program, folder, arguments.runs, arguments.only, scratch)
-            print_table(count, rows, input_bytes)
-            disagree = disagree or any(row[5] == "DIFFERENT" for row in rows)
+            rows = measure(program, folder, arguments.runs, arguments.only, scratch)
+            print_table(count, folder, rows)
+            disagree = disagree or any(row[-1] == "DIFFERENT" for row in rows)
     if disagree:
         sys.exit("a command and its peer disagree")
 

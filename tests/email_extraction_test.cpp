@@ -164,4 +164,25 @@ TEST(EmailExtraction, ShippedProgramReallyPausesThreeSecondsAfterTheResult)
     EXPECT_LT(result.seconds, 10.0);
 }
 
+// The text passes through a buffer of a quarter megabyte: addresses that
+// straddle its ends, and a word larger than it, come out whole and in order.
+TEST(EmailExtractionLargeText, WordsAcrossAndBeyondTheBufferComeOutWhole)
+{
+    e2e::Folder folder;
+    std::string text;
+    for (int i = 0; text.size() < 900000; ++i) {
+        const std::string number = std::to_string(i);
+        text.append("see <p").append(number).append("@x.se>, or (q@").append(number).append(") r@s@t\r\n");
+    }
+    text.append(300000, 'w').append("@big");
+    folder.write("t.txt", text);
+    const auto result = folder.run("e t q\n");
+    EXPECT_EQ(result.status, 0);
+    std::string expected;
+    for (const std::string& word : extracted(text))
+        expected.append(word).append("\n");
+    EXPECT_TRUE(folder.files().at("tEPX.txt") == expected);
+    EXPECT_EQ(folder.files().count("cleanfile.txt"), 0U);
+}
+
 }  // namespace

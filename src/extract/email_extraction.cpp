@@ -39,7 +39,7 @@ bool name_is_taken(const std::string& name)
 
 }  // namespace
 
-void break_text(std::string& text)
+void break_text(std::span<char> text)
 {
     for (char& byte : text)
         byte = is_break(byte) ? '\n' : byte;
@@ -64,6 +64,80 @@ std::string open_intermediate(shell::OutputFile& out)
     }
 }
 
+namespace {
+
+// The text goes, piece by piece and broken, into an intermediate file of our
+// own making, with no copy of it in memory. The console and the files end as
+// they would after reading the whole text first: a text that cannot be read
+// leaves nothing behind, and the intermediate's failure is reported after it.
+std::string write_intermediate(shell::PieceReader& input, const std::string& input_name)
+{
+    auto piece = input.next();
+    if (input.failed())
+        shell::fail(kCantFind, input_name, shell::kExiting);
+    shell::OutputFile intermediate;
+    const std::string name = open_intermediate(intermediate);
+    for (; !piece.empty(); piece = input.next()) {
+        if (name.empty())
+            continue;
+        break_text(piece);
+        intermediate.write({piece.data(), piece.size()});
+    }
+    const bool written = intermediate.close();
+    if (input.failed() || (!name.empty() && !written)) {
+        if (!name.empty())
+            platform::remove_file(name);
+        if (input.failed())
+            shell::fail(kCantFind, input_name, shell::kExiting);
+    }
+    shell::print_line();
+    if (name.empty() || !written)
+        shell::fail(kCantWriteIntermediate, {}, shell::kExiting);
+    return name;
+}
+
+// The words of the intermediate file that hold an at sign go, piece by
+// piece, to the result file, and the intermediate is removed. A result that
+// is the intermediate itself under another name is written only once the
+// intermediate has been read whole.
+void write_result(const std::string& intermediate_name, const std::string& result_name)
+{
+    shell::PieceReader back;
+    std::string whole;
+    const bool at_once = shell::same_file(result_name, intermediate_name);
+    if (at_once ? !shell::read_file_into(intermediate_name, whole) : !back.open(intermediate_name))
+        shell::fail(kCantFindIntermediate, {}, shell::kExiting);
+    auto piece = at_once ? std::span<char>(whole) : back.next();
+    if (back.failed())
+        shell::fail(kCantFindIntermediate, {}, shell::kExiting);
+    if (at_once) {
+        shell::print_line();
+        platform::remove_file(intermediate_name);
+    }
+    shell::OutputFile result;
+    const bool opened = result.open(result_name);
+    for (; !piece.empty(); piece = at_once ? std::span<char>() : back.next()) {
+        if (opened) {
+            for_each_word_with_at_signs({piece.data(), piece.size()},
+                                        [&result](std::string_view word) { result.write_line(word); });
+        }
+    }
+    if (back.failed()) {
+        (void)result.close();
+        if (opened)
+            platform::remove_file(result_name);
+        shell::fail(kCantFindIntermediate, {}, shell::kExiting);
+    }
+    if (!at_once) {
+        shell::print_line();
+        platform::remove_file(intermediate_name);
+    }
+    if (!result.close())
+        shell::fail(kCantMake, result_name, shell::kExiting);
+}
+
+}  // namespace
+
 void run_email_extraction()
 {
     for (std::string_view line : kPrompt)
@@ -71,35 +145,12 @@ void run_email_extraction()
     const std::string stem = shell::read_stem();
     const std::string input_name = stem + ".txt";
 
-    auto text = shell::read_file(input_name);
-    if (!text)
+    shell::PieceReader input;
+    if (!input.open(input_name))
         shell::fail(kCantFind, input_name, shell::kExiting);
-    shell::print_line();
-
-    // The broken text goes through an intermediate file of our own making.
-    break_text(*text);
-    shell::OutputFile intermediate;
-    const std::string intermediate_name = open_intermediate(intermediate);
-    if (intermediate_name.empty())
-        shell::fail(kCantWriteIntermediate, {}, shell::kExiting);
-    intermediate.write(*text);
-    if (!intermediate.close()) {
-        platform::remove_file(intermediate_name);
-        shell::fail(kCantWriteIntermediate, {}, shell::kExiting);
-    }
-    // The text's memory is reused for what comes back.
-    if (!shell::read_file_into(intermediate_name, *text))
-        shell::fail(kCantFindIntermediate, {}, shell::kExiting);
-    shell::print_line();
-    platform::remove_file(intermediate_name);
-
-    // The words go straight to the result file, with no list in between.
+    const std::string intermediate_name = write_intermediate(input, input_name);
     const std::string result_name = stem + "EPX.txt";
-    shell::OutputFile result;
-    if (result.open(result_name))
-        for_each_word_with_at_signs(*text, [&result](std::string_view word) { result.write_line(word); });
-    if (!result.close())
-        shell::fail(kCantMake, result_name, shell::kExiting);
+    write_result(intermediate_name, result_name);
     shell::print_line(std::string{kDone} + result_name);
     platform::pause(kDonePauseMs);
 }

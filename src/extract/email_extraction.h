@@ -4,6 +4,9 @@
 
 #include "shell/list_file.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +18,7 @@ void run_email_extraction();
 
 // Turns each of the five break characters ( ) , < > into a line end, in place,
 // so that an address in brackets or followed by a comma stands as a word alone.
-void break_text(std::string& text);
+void break_text(std::span<char> text);
 
 // Hands each white-space-delimited word of the text that holds an at sign to
 // `take`, in text order, as a view into the text; a word with k at signs is
@@ -29,11 +32,10 @@ void for_each_word_with_at_signs(std::string_view text, Take take)
         std::size_t start = at;
         while (start > unseen && !shell::is_separator(static_cast<unsigned char>(text[start - 1])))
             --start;
-        std::size_t end = at;
-        std::size_t at_signs = 0;
-        for (; end < text.size() && !shell::is_separator(static_cast<unsigned char>(text[end])); ++end)
-            at_signs += text[end] == '@' ? 1 : 0;
-        for (const std::string_view word = text.substr(start, end - start); at_signs > 0; --at_signs)
+        const char* const stop = shell::find_separator(text.data() + at, text.data() + text.size());
+        const auto end = static_cast<std::size_t>(stop - text.data());
+        const std::string_view word = text.substr(start, end - start);
+        for (auto at_signs = std::count(text.data() + at, stop, '@'); at_signs > 0; --at_signs)
             take(word);
         unseen = end;
     }

@@ -121,7 +121,8 @@ std::size_t count_entries(std::string_view text)
         const std::size_t stop = std::min(text.size(), at + kBlock);
         unsigned starts = 0;
         for (std::size_t i = at; i < stop; ++i)
-            starts += static_cast<unsigned>(is_separator(bytes[i - 1])) & static_cast<unsigned>(!is_separator(bytes[i]));
+            starts +=
+                static_cast<unsigned>(is_separator(bytes[i - 1])) & static_cast<unsigned>(!is_separator(bytes[i]));
         count += starts;
         at = stop;
     }
