@@ -1,7 +1,6 @@
 #include "case/lower_case.h"
 
 #include "case/case.h"
-#include "platform/platform.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/list_file.h"
@@ -32,10 +31,10 @@ std::vector<std::string_view> lowered_entries(std::string& text)
 namespace {
 
 // The list goes through one small buffer, piece by piece, lowered in place and
-// written one entry per line: no list is held in memory. The console and the
-// files end as they would after reading the whole list first: a list that
-// cannot be read leaves no result, and the result's own failure is reported
-// only after the whole list has been read.
+// written one entry per line: no list is held in memory. The console ends as
+// it would after reading the whole list first: a list that cannot be read is
+// reported before anything is written, and the result's own failure only
+// after the whole list has been read.
 void lower_in_pieces(shell::PieceReader& input, const std::string& input_name, const std::string& output_name)
 {
     auto piece = input.next();
@@ -49,12 +48,10 @@ void lower_in_pieces(shell::PieceReader& input, const std::string& input_name, c
         lower_letters(piece);
         shell::for_each_entry({piece.data(), piece.size()}, [&out](std::string_view entry) { out.write_line(entry); });
     }
-    if (input.failed()) {
-        (void)out.close();
-        if (opened)
-            platform::remove_file(output_name);
+    // A read error after the first piece leaves the result partly written,
+    // and never announced.
+    if (input.failed())
         shell::fail(kCantFind, input_name, shell::kShuttingDown);
-    }
     shell::print_line();
     if (!out.close())
         shell::fail(kCantWrite, output_name, shell::kShuttingDown);

@@ -122,12 +122,10 @@ void write_result(const std::string& intermediate_name, const std::string& resul
                                         [&result](std::string_view word) { result.write_line(word); });
         }
     }
-    if (back.failed()) {
-        (void)result.close();
-        if (opened)
-            platform::remove_file(result_name);
+    // A read error after the first piece leaves the result partly written,
+    // and never announced.
+    if (back.failed())
         shell::fail(kCantFindIntermediate, {}, shell::kExiting);
-    }
     if (!at_once) {
         shell::print_line();
         platform::remove_file(intermediate_name);
