@@ -76,7 +76,7 @@ std::string write_intermediate(shell::PieceReader& input, const std::string& inp
     if (input.failed())
         shell::fail(kCantFind, input_name, shell::kExiting);
     shell::OutputFile intermediate;
-    const std::string name = open_intermediate(intermediate);
+    std::string name = open_intermediate(intermediate);
     for (; !piece.empty(); piece = input.next()) {
         if (name.empty())
             continue;

@@ -21,10 +21,10 @@ inline void advise_large_pages([[maybe_unused]] void* data, [[maybe_unused]] std
     // Only whole large pages inside the buffer can take the hint; the edges
     // keep small pages.
     const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
-    const std::uintptr_t last = (start + bytes) & ~(kLargePage - 1);
-    if (last > first)
-        (void)madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    const std::size_t lead = static_cast<std::size_t>((kLargePage - start % kLargePage) % kLargePage);
+    const std::size_t whole = (bytes - lead) / kLargePage * kLargePage;
+    if (whole > 0)
+        (void)madvise(static_cast<char*>(data) + lead, whole, MADV_HUGEPAGE);
 #endif
 }
 
