@@ -127,6 +127,7 @@ void write_result(const std::string& intermediate_name, const std::string& resul
     if (back.failed())
         shell::fail(kCantFindIntermediate, {}, shell::kExiting);
     if (!at_once) {
+        back.close();
         shell::print_line();
         platform::remove_file(intermediate_name);
     }

@@ -143,8 +143,14 @@ std::vector<std::string_view> split_entries(std::string_view text)
 
 PieceReader::~PieceReader()
 {
+    close();
+}
+
+void PieceReader::close()
+{
     if (file_ != nullptr)
         std::fclose(file_);
+    file_ = nullptr;
 }
 
 bool PieceReader::open(const std::string& name)

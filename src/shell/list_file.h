@@ -79,6 +79,10 @@ public:
     // True when a read failed: the file is then not read to its end.
     bool failed() const { return failed_; }
 
+    // Closes the file before its end, so that it can be removed (Windows
+    // removes no open file); next() then gives nothing more.
+    void close();
+
 private:
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;
