@@ -23,6 +23,7 @@ import tempfile
 import time
 
 GNU_TIME = "/usr/bin/time"
+MISSING_TOOL = 77  # the exit status that tells CTest a run was skipped
 
 # The files each command reads, for its peak memory against its input.
 INPUTS = {"A": ["all.txt"], "D": ["all.txt"], "J": ["all.txt", "resp.txt"], "S": ["all.txt", "resp.txt"],
@@ -151,7 +152,8 @@ def main():
     parser.add_argument("--only", default="", help="letters to run, e.g. AS")
     arguments = parser.parse_args()
     if not os.access(GNU_TIME, os.X_OK):
-        sys.exit(f"{GNU_TIME} is missing: install GNU time (Debian: apt-get install time)")
+        print(f"{GNU_TIME} is missing: install GNU time (Debian: apt-get install time)", file=sys.stderr)
+        sys.exit(MISSING_TOOL)
     program = os.path.abspath(arguments.program)
     disagree = False
     with tempfile.TemporaryDirectory() as scratch:
