@@ -80,14 +80,6 @@ void make_key(char* local, std::size_t dot)
     local[dot + 1] = raised(local[dot + 1]);
 }
 
-// Sorts the keys that for_each_key hands over with the size of their first
-// parts: byte order, and equal keys by the size of their first parts.
-template <typename ForEachKey>
-std::unique_ptr<lists::sort_detail::Item[]> sort_name_keys(std::size_t count, ForEachKey for_each_key)
-{
-    return lists::sort_detail::sort_keys(count, for_each_key, true);
-}
-
 }  // namespace
 
 std::vector<Name> sorted_names(const std::vector<std::string_view>& entries, std::string& keys)
@@ -122,7 +114,8 @@ std::vector<Name> sorted_names(const std::vector<std::string_view>& entries, std
     };
     std::vector<Name> names;
     names.reserve(entries.size());
-    if (const auto items = sort_name_keys(entries.size(), for_each_key)) {
+    // Byte order of the keys, and equal keys by the size of their first parts.
+    if (const auto items = lists::sort_detail::sort_keys(for_each_key, true)) {
         for (std::size_t i = 0; i < entries.size(); ++i)
             names.push_back(Name{items[i].key_view(), items[i].extra});
         return names;
@@ -168,7 +161,7 @@ SortedNameKeys sort_names_in_place(std::string& text)
     if (!sorted.test.passes || sorted.empty_part)
         return sorted;
     sorted.items = lists::sort_detail::deal_and_sort(
-        entries, counts,
+        counts,
         [&](auto take) {
             std::size_t i = 0;
             shell::for_each_entry(text, [&](std::string_view entry) { take(local_part(entry), first_sizes[i++]); });

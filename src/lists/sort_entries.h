@@ -223,6 +223,14 @@ constexpr std::size_t kLargestKey = std::numeric_limits<std::uint32_t>::max();
 struct KeyCounts {
     std::array<std::size_t, 257> starts{};
     bool fits = true;
+
+    std::size_t total() const
+    {
+        std::size_t sum = 0;
+        for (const std::size_t count : starts)
+            sum += count;
+        return sum;
+    }
 };
 
 // `for_each_key(take)` calls take(key, number) for each key in order.
@@ -237,14 +245,15 @@ KeyCounts count_keys(ForEachKey for_each_key)
     return counts;
 }
 
-// Sorts the `count` keys that count_keys has counted, stably, and with equal
+// Sorts the keys that count_keys has counted, stably, and with equal
 // keys in the order of their numbers when `ties` is set; for_each_key must
 // hand over the same keys again. Fresh memory is dear (every new page costs
 // the system a fault), so the records are dealt out by the first key byte as
 // they are made, and the scratch space need only hold the largest part.
 template <typename ForEachKey>
-std::unique_ptr<Item[]> deal_and_sort(std::size_t count, KeyCounts counts, ForEachKey for_each_key, bool ties)
+std::unique_ptr<Item[]> deal_and_sort(KeyCounts counts, ForEachKey for_each_key, bool ties)
 {
+    const std::size_t count = counts.total();
     auto& starts = counts.starts;
     std::size_t largest_part = 0;
     for (std::size_t byte = 0; byte < 256; ++byte) {
@@ -269,28 +278,25 @@ std::unique_ptr<Item[]> deal_and_sort(std::size_t count, KeyCounts counts, ForEa
 
 // Both steps: nothing comes back when a key or a number does not fit a record.
 template <typename ForEachKey>
-std::unique_ptr<Item[]> sort_keys(std::size_t count, ForEachKey for_each_key, bool ties)
+std::unique_ptr<Item[]> sort_keys(ForEachKey for_each_key, bool ties)
 {
     const KeyCounts counts = count_keys(for_each_key);
     if (!counts.fits)
         return nullptr;
-    return deal_and_sort(count, counts, for_each_key, ties);
+    return deal_and_sort(counts, for_each_key, ties);
 }
 
-// The entries of a list text sorted by the keys that key_offset finds in
-// them, each an entry's tail; nothing when an entry is too long for a record.
+// The keys that key_offset finds in the entries of a list text, each an
+// entry's tail, handed over as sort_keys asks for them.
 template <typename KeyOffset>
-std::unique_ptr<Item[]> sort_text(std::string_view text, std::size_t count, KeyOffset key_offset)
+auto text_keys(std::string_view text, KeyOffset key_offset)
 {
-    return sort_keys(
-        count,
-        [&](auto take) {
-            shell::for_each_entry(text, [&](std::string_view entry) {
-                const std::size_t offset = key_offset(entry);
-                take(entry.substr(offset), offset);
-            });
-        },
-        false);
+    return [text, key_offset](auto take) {
+        shell::for_each_entry(text, [&](std::string_view entry) {
+            const std::size_t offset = key_offset(entry);
+            take(entry.substr(offset), offset);
+        });
+    };
 }
 
 // Sorts the entries by the keys that key_offset finds in them, stably.
@@ -301,7 +307,6 @@ void sort_by_key(std::vector<std::string_view>& entries, KeyOffset key_offset)
     if (count < 2)
         return;
     const auto items = sort_keys(
-        count,
         [&](auto take) {
             for (const std::string_view entry : entries) {
                 const std::size_t offset = key_offset(entry);
@@ -362,18 +367,32 @@ public:
     }
 
 private:
+    // Leaves no records when an entry is too long for them.
+    template <typename ForEachKey>
+    void sort(ForEachKey for_each_key)
+    {
+        const auto counts = sort_detail::count_keys(for_each_key);
+        if (!counts.fits)
+            return;
+        count_ = counts.total();
+        items_ = sort_detail::deal_and_sort(counts, for_each_key, false);
+    }
+
     std::size_t count_ = 0;
     std::unique_ptr<sort_detail::Item[]> items_;
     std::vector<std::string_view> fallback_;  // entries too long for records
 };
 
-inline SortedText::SortedText(std::string_view text, bool by_department) : count_(shell::count_entries(text))
+inline SortedText::SortedText(std::string_view text, bool by_department)
 {
-    items_ = by_department ? sort_detail::sort_text(text, count_, sort_detail::department_offset)
-                           : sort_detail::sort_text(text, count_, sort_detail::no_offset);
+    if (by_department)
+        sort(sort_detail::text_keys(text, sort_detail::department_offset));
+    else
+        sort(sort_detail::text_keys(text, sort_detail::no_offset));
     if (items_)
         return;
     fallback_ = shell::split_entries(text);
+    count_ = fallback_.size();
     if (by_department)
         sort_by_department(fallback_);
     else

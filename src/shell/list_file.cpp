@@ -228,13 +228,9 @@ bool OutputFile::adopt(std::FILE* file)
         return false;
     std::setvbuf(file_, nullptr, _IONBF, 0);
     buffer_.reserve(kBufferSize);
+    line_end_ = platform::file_line_end();
     ok_ = true;
     return true;
-}
-
-void OutputFile::end_line()
-{
-    write(platform::file_line_end());
 }
 
 void OutputFile::flush_buffer()

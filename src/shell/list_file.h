@@ -117,9 +117,14 @@ public:
         else
             buffer_.append(bytes);
     }
-    void end_line();
+    void end_line() { write(line_end_); }
     void write_line(std::string_view bytes)
     {
+        // Most lines go into the buffer with their line end in one step.
+        if (buffer_.size() + bytes.size() + line_end_.size() <= kBufferSize) {
+            buffer_.append(bytes).append(line_end_);
+            return;
+        }
         write(bytes);
         end_line();
     }
@@ -136,6 +141,7 @@ private:
 
     std::FILE* file_ = nullptr;
     std::string buffer_;
+    std::string_view line_end_;
     bool ok_ = true;
 };
 
