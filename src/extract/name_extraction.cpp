@@ -131,42 +131,35 @@ std::vector<Name> sorted_names(const std::vector<std::string_view>& entries, std
 SortedNameKeys sort_names_in_place(std::string& text)
 {
     SortedNameKeys sorted;
-    const std::size_t entries = shell::count_entries(text);
-    std::vector<std::uint32_t> first_sizes;
-    first_sizes.reserve(entries);
-    platform::prefer_large_pages(first_sizes.data(), entries * sizeof(std::uint32_t));
-
-    // The first walk makes the dot test and, while it passes and no part is
-    // empty, the keys too, each in the text in place of its local part. The
-    // size of each first part is kept, as the per cent sign no longer tells
-    // where the dot was.
-    const auto counts = lists::sort_detail::count_keys([&](auto take) {
-        shell::for_each_entry(text, [&](std::string_view entry) {
-            ++sorted.entries;
-            const std::string_view local = local_part(entry);
-            const std::size_t dot = local.find('.');
-            if (dot == std::string_view::npos) {
-                sorted.test.passes = false;
-                return;
-            }
-            sorted.test.dots += std::count(local.begin() + static_cast<std::ptrdiff_t>(dot), local.end(), '.');
-            sorted.empty_part = sorted.empty_part || dot == 0 || dot + 1 == local.size();
-            if (!sorted.test.passes || sorted.empty_part)
-                return;
-            make_key(text.data() + (local.data() - text.data()), dot);
-            first_sizes.push_back(static_cast<std::uint32_t>(dot));
-            take(local, dot);
-        });
+    // A key begins with its entry's first byte, raised: counting those first
+    // lets the records be dealt out as the keys are made.
+    lists::sort_detail::KeyCounts counts;
+    shell::for_each_entry(text, [&counts](std::string_view entry) {
+        ++counts.starts[1 + static_cast<unsigned char>(raised(entry[0]))];
     });
-    if (!sorted.test.passes || sorted.empty_part)
-        return sorted;
-    sorted.items = lists::sort_detail::deal_and_sort(
-        counts,
-        [&](auto take) {
-            std::size_t i = 0;
-            shell::for_each_entry(text, [&](std::string_view entry) { take(local_part(entry), first_sizes[i++]); });
-        },
-        true);
+    lists::sort_detail::DealtItems dealt(counts);
+
+    // One walk makes the dot test and, while it passes and no part is empty,
+    // the keys and their records, each key in the text in place of its local
+    // part. The records keep the size of the first part, as the per cent sign
+    // no longer tells where the dot was.
+    shell::for_each_entry(text, [&](std::string_view entry) {
+        ++sorted.entries;
+        const std::string_view local = local_part(entry);
+        const std::size_t dot = local.find('.');
+        if (dot == std::string_view::npos) {
+            sorted.test.passes = false;
+            return;
+        }
+        sorted.test.dots += std::count(local.begin() + static_cast<std::ptrdiff_t>(dot), local.end(), '.');
+        sorted.empty_part = sorted.empty_part || dot == 0 || dot + 1 == local.size();
+        if (!sorted.test.passes || sorted.empty_part)
+            return;
+        make_key(text.data() + (local.data() - text.data()), dot);
+        dealt.deal(local, dot);
+    });
+    if (sorted.test.passes && !sorted.empty_part)
+        sorted.items = dealt.sort(true);
     return sorted;
 }
 

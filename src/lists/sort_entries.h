@@ -245,35 +245,57 @@ KeyCounts count_keys(ForEachKey for_each_key)
     return counts;
 }
 
-// Sorts the keys that count_keys has counted, stably, and with equal
-// keys in the order of their numbers when `ties` is set; for_each_key must
-// hand over the same keys again. Fresh memory is dear (every new page costs
-// the system a fault), so the records are dealt out by the first key byte as
-// they are made, and the scratch space need only hold the largest part.
-template <typename ForEachKey>
-std::unique_ptr<Item[]> deal_and_sort(KeyCounts counts, ForEachKey for_each_key, bool ties)
-{
-    const std::size_t count = counts.total();
-    auto& starts = counts.starts;
-    std::size_t largest_part = 0;
-    for (std::size_t byte = 0; byte < 256; ++byte) {
-        largest_part = std::max(largest_part, starts[byte + 1]);
-        starts[byte + 1] += starts[byte];
+// Records made from keys as they come, each dealt out at once to the part of
+// its first key byte, in the places that a count of the keys has measured;
+// then each part is sorted, stably, and with equal keys in the order of their
+// numbers when `ties` is set. Fresh memory is dear (every new page costs the
+// system a fault): dealing records out as they are made leaves the sort
+// scratch space for the largest part only.
+class DealtItems {
+public:
+    explicit DealtItems(const KeyCounts& counts) : starts_(counts.starts)
+    {
+        for (std::size_t byte = 0; byte < 256; ++byte) {
+            largest_part_ = std::max(largest_part_, starts_[byte + 1]);
+            starts_[byte + 1] += starts_[byte];
+        }
+        items_ = fresh_items(starts_[256]);
+        next_ = starts_;
     }
-    auto items = fresh_items(count);
-    auto next = starts;
-    for_each_key([&](std::string_view key, std::size_t extra) {
+
+    void deal(std::string_view key, std::size_t extra)
+    {
         Item item{{}, key.data(), static_cast<std::uint32_t>(key.size()), static_cast<std::uint32_t>(extra)};
         for (std::size_t slot = 0; slot < kCarried; ++slot)
             item.chunks[slot] = load_chunk(item.key, key.size(), slot * kChunkBytes);
-        items[next[static_cast<std::size_t>(item.chunks[0] >> 56)]++] = item;
-    });
-    if (largest_part > 1) {
-        const auto scratch = fresh_items(largest_part);
-        for (std::size_t byte = 0; byte < 256; ++byte)
-            sort_items(items.get() + starts[byte], scratch.get(), starts[byte + 1] - starts[byte], 0, ties);
+        items_[next_[static_cast<std::size_t>(item.chunks[0] >> 56)]++] = item;
     }
-    return items;
+
+    std::unique_ptr<Item[]> sort(bool ties)
+    {
+        if (largest_part_ > 1) {
+            const auto scratch = fresh_items(largest_part_);
+            for (std::size_t byte = 0; byte < 256; ++byte)
+                sort_items(items_.get() + starts_[byte], scratch.get(), starts_[byte + 1] - starts_[byte], 0, ties);
+        }
+        return std::move(items_);
+    }
+
+private:
+    std::array<std::size_t, 257> starts_;
+    std::array<std::size_t, 257> next_{};
+    std::size_t largest_part_ = 0;
+    std::unique_ptr<Item[]> items_;
+};
+
+// Sorts the keys that count_keys has counted; for_each_key must hand over the
+// same keys again.
+template <typename ForEachKey>
+std::unique_ptr<Item[]> deal_and_sort(const KeyCounts& counts, ForEachKey for_each_key, bool ties)
+{
+    DealtItems dealt(counts);
+    for_each_key([&dealt](std::string_view key, std::size_t extra) { dealt.deal(key, extra); });
+    return dealt.sort(ties);
 }
 
 // Both steps: nothing comes back when a key or a number does not fit a record.
