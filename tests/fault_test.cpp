@@ -79,30 +79,29 @@ protected:
         EXPECT_EQ(std::count(result.events.begin(), result.events.end(), "pause 2000"), 1);
         EXPECT_EQ(folder.files(), before);
     }
+
+    // Puts something unwritable in the result's place, then expects the command's output failure.
+    void expect_output_failure(const std::string& blocker)
+    {
+        const Command& command = GetParam();
+        if (command.output.empty())
+            GTEST_SKIP() << "writes no file";
+        e2e::Folder folder;
+        folder.write(command.inputs);
+        folder.shell(blocker + " " + command.output);
+        const Files before = folder.files();
+        expect_failure(folder.run(command.typed + "\nq\n"), command.output_failure, before, folder);
+    }
 };
 
 TEST_P(CommandFault, FullDiskIsReportedAndTheLinkKept)
 {
-    const Command& command = GetParam();
-    if (command.output.empty())
-        GTEST_SKIP() << "writes no file";
-    e2e::Folder folder;
-    folder.write(command.inputs);
-    folder.shell("ln -s /dev/full " + command.output);
-    const Files before = folder.files();
-    expect_failure(folder.run(command.typed + "\nq\n"), command.output_failure, before, folder);
+    expect_output_failure("ln -s /dev/full");
 }
 
 TEST_P(CommandFault, DirectoryInPlaceOfTheResultIsReported)
 {
-    const Command& command = GetParam();
-    if (command.output.empty())
-        GTEST_SKIP() << "writes no file";
-    e2e::Folder folder;
-    folder.write(command.inputs);
-    folder.shell("mkdir " + command.output);
-    const Files before = folder.files();
-    expect_failure(folder.run(command.typed + "\nq\n"), command.output_failure, before, folder);
+    expect_output_failure("mkdir");
 }
 
 TEST_P(CommandFault, DanglingLinkInReadOnlyFolderIsReported)
