@@ -34,7 +34,9 @@ namespace {
 // written one entry per line: no list is held in memory. The console ends as
 // it would after reading the whole list first: a list that cannot be read is
 // reported before anything is written, and the result's own failure only
-// after the whole list has been read.
+// after the whole list has been read. The result takes its place only when
+// complete, so a result that is the list itself under another name is read
+// to its end before it changes.
 void lower_in_pieces(shell::PieceReader& input, const std::string& input_name, const std::string& output_name)
 {
     auto piece = input.next();
@@ -48,10 +50,10 @@ void lower_in_pieces(shell::PieceReader& input, const std::string& input_name, c
         lower_letters(piece);
         shell::for_each_entry({piece.data(), piece.size()}, [&out](std::string_view entry) { out.write_line(entry); });
     }
-    // A read error after the first piece leaves the result partly written,
-    // and never announced.
-    if (input.failed())
+    if (input.failed()) {
+        out.remove();
         shell::fail(kCantFind, input_name, shell::kShuttingDown);
+    }
     shell::print_line();
     if (!out.close())
         shell::fail(kCantWrite, output_name, shell::kShuttingDown);
@@ -72,18 +74,7 @@ void run_lower_case()
     shell::PieceReader input;
     if (!input.open(input_name))
         shell::fail(kCantFind, input_name, shell::kShuttingDown);
-    if (shell::same_file(input_name, output_name)) {
-        // A result that is the list itself under another name is written only
-        // once the whole list has been read.
-        auto text = shell::read_file(input_name);
-        if (!text)
-            shell::fail(kCantFind, input_name, shell::kShuttingDown);
-        shell::print_line();
-        if (!shell::write_entries(output_name, lowered_entries(*text)))
-            shell::fail(kCantWrite, output_name, shell::kShuttingDown);
-    } else {
-        lower_in_pieces(input, input_name, output_name);
-    }
+    lower_in_pieces(input, input_name, output_name);
     shell::print_line(std::string{kDone} + output_name);
     shell::print_line();
 }

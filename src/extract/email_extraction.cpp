@@ -4,8 +4,6 @@
 #include "shell/console.h"
 #include "shell/failure.h"
 
-#include <filesystem>
-#include <system_error>
 
 namespace extract {
 namespace {
@@ -30,13 +28,6 @@ constexpr bool is_break(char byte)
     return (static_cast<unsigned char>(byte - '(') < 2) | ((byte | 2) == '>') | (byte == ',');
 }
 
-bool name_is_taken(const std::string& name)
-{
-    // A dangling link or a directory takes a name as much as a file does.
-    std::error_code error;
-    return std::filesystem::symlink_status(name, error).type() != std::filesystem::file_type::not_found;
-}
-
 }  // namespace
 
 void break_text(std::span<char> text)
@@ -59,7 +50,7 @@ std::string open_intermediate(shell::OutputFile& out)
         std::string name = "cleanfile" + (number == 0 ? std::string{} : std::to_string(number)) + ".txt";
         if (out.open_new(name))
             return name;
-        if (!name_is_taken(name))
+        if (!out.name_taken())
             return {};
     }
 }
@@ -70,12 +61,14 @@ namespace {
 // own making, with no copy of it in memory. The console and the files end as
 // they would after reading the whole text first: a text that cannot be read
 // leaves nothing behind, and the intermediate's failure is reported after it.
-std::string write_intermediate(shell::PieceReader& input, const std::string& input_name)
+// The intermediate lives as long as `intermediate`, which removes it on every
+// way out of the command.
+std::string write_intermediate(shell::PieceReader& input, const std::string& input_name,
+                               shell::OutputFile& intermediate)
 {
     auto piece = input.next();
     if (input.failed())
         shell::fail(kCantFind, input_name, shell::kExiting);
-    shell::OutputFile intermediate;
     std::string name = open_intermediate(intermediate);
     for (; !piece.empty(); piece = input.next()) {
         if (name.empty())
@@ -83,54 +76,48 @@ std::string write_intermediate(shell::PieceReader& input, const std::string& inp
         break_text(piece);
         intermediate.write({piece.data(), piece.size()});
     }
-    const bool written = intermediate.close();
-    if (input.failed() || (!name.empty() && !written)) {
-        if (!name.empty())
-            platform::remove_file(name);
-        if (input.failed())
-            shell::fail(kCantFind, input_name, shell::kExiting);
+    const bool written = !name.empty() && intermediate.close();
+    if (input.failed()) {
+        intermediate.remove();
+        shell::fail(kCantFind, input_name, shell::kExiting);
     }
     shell::print_line();
-    if (name.empty() || !written)
+    if (!written)
         shell::fail(kCantWriteIntermediate, {}, shell::kExiting);
     return name;
 }
 
 // The words of the intermediate file that hold an at sign go, piece by
-// piece, to the result file, and the intermediate is removed. A result that
-// is the intermediate itself under another name is written only once the
-// intermediate has been read whole.
-void write_result(const std::string& intermediate_name, const std::string& result_name)
+// piece, to the result file, and the intermediate is removed before the
+// result takes its place.
+void write_result(shell::OutputFile& intermediate, const std::string& intermediate_name,
+                  const std::string& result_name)
 {
     shell::PieceReader back;
-    std::string whole;
-    const bool at_once = shell::same_file(result_name, intermediate_name);
-    if (at_once ? !shell::read_file_into(intermediate_name, whole) : !back.open(intermediate_name))
+    const bool reopened = back.open(intermediate_name);
+    auto piece = back.next();
+    if (!reopened || back.failed()) {
+        back.close();
+        intermediate.remove();
         shell::fail(kCantFindIntermediate, {}, shell::kExiting);
-    auto piece = at_once ? std::span<char>(whole) : back.next();
-    if (back.failed())
-        shell::fail(kCantFindIntermediate, {}, shell::kExiting);
-    if (at_once) {
-        shell::print_line();
-        platform::remove_file(intermediate_name);
     }
     shell::OutputFile result;
     const bool opened = result.open(result_name);
-    for (; !piece.empty(); piece = at_once ? std::span<char>() : back.next()) {
+    for (; !piece.empty(); piece = back.next()) {
         if (opened) {
             for_each_word_with_at_signs({piece.data(), piece.size()},
                                         [&result](std::string_view word) { result.write_line(word); });
         }
     }
-    // A read error after the first piece leaves the result partly written,
-    // and never announced.
-    if (back.failed())
+    const bool read_whole = !back.failed();
+    back.close();
+    if (!read_whole) {
+        result.remove();
+        intermediate.remove();
         shell::fail(kCantFindIntermediate, {}, shell::kExiting);
-    if (!at_once) {
-        back.close();
-        shell::print_line();
-        platform::remove_file(intermediate_name);
     }
+    shell::print_line();
+    intermediate.remove();
     if (!result.close())
         shell::fail(kCantMake, result_name, shell::kExiting);
 }
@@ -147,9 +134,11 @@ void run_email_extraction()
     shell::PieceReader input;
     if (!input.open(input_name))
         shell::fail(kCantFind, input_name, shell::kExiting);
-    const std::string intermediate_name = write_intermediate(input, input_name);
+    shell::OutputFile intermediate;
+    const std::string intermediate_name = write_intermediate(input, input_name, intermediate);
+    input.close();
     const std::string result_name = stem + "EPX.txt";
-    write_result(intermediate_name, result_name);
+    write_result(intermediate, intermediate_name, result_name);
     shell::print_line(std::string{kDone} + result_name);
     platform::pause(kDonePauseMs);
 }

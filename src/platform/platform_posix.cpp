@@ -1,6 +1,7 @@
 #include "platform/help_frame.h"
 #include "platform/large_pages.h"
 #include "platform/platform.h"
+#include "platform/posix_files.h"
 
 #include <chrono>
 #include <cstdio>
@@ -11,8 +12,6 @@
 
 namespace platform {
 namespace {
-
-bool colour_was_set = false;
 
 bool console_is_terminal()
 {
@@ -28,13 +27,14 @@ void set_colour(unsigned short attribute)
         return;
     // Bright red and bright green stand for the light red and light green attributes.
     std::cout << (attribute == 12 ? "\x1b[91m" : attribute == 10 ? "\x1b[92m" : "\x1b[0m") << std::flush;
-    colour_was_set = true;
+    detail::terminal_coloured = 1;
 }
 
 void reset_colour()
 {
-    if (colour_was_set)
+    if (detail::terminal_coloured != 0)
         std::cout << "\x1b[0m" << std::flush;
+    detail::terminal_coloured = 0;
 }
 
 void show_help_box(const std::string& caption, const std::string& text)
@@ -56,24 +56,19 @@ void tone(unsigned hertz, unsigned milliseconds)
     pause(milliseconds);
 }
 
-void remove_file(const std::string& name)
-{
-    (void)std::remove(name.c_str());
-}
-
 std::string_view file_line_end()
 {
     return "\n";
 }
 
-std::FILE* create_new_file(const std::string& name)
-{
-    return std::fopen(name.c_str(), "wbx");
-}
-
 void prefer_large_pages(void* data, std::size_t bytes)
 {
     detail::advise_large_pages(data, bytes);
+}
+
+void detail::note_removal(std::string_view name)
+{
+    (void)name;
 }
 
 }  // namespace platform

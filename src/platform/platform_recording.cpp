@@ -1,8 +1,10 @@
 // Stands in for the system in tests and timing runs: every colour change, pause,
-// tone and removal is logged on standard error, one line each, and takes no time.
+// tone and removal of an own file is logged on standard error, one line each,
+// and takes no time. Its files and interrupts are the POSIX ones.
 #include "platform/help_frame.h"
 #include "platform/large_pages.h"
 #include "platform/platform.h"
+#include "platform/posix_files.h"
 
 #include <charconv>
 #include <cstdio>
@@ -89,25 +91,19 @@ void tone(unsigned hertz, unsigned milliseconds)
     LogLine{} << "tone " << hertz << " " << milliseconds;
 }
 
-void remove_file(const std::string& name)
-{
-    LogLine{} << "remove " << name;
-    (void)std::remove(name.c_str());
-}
-
 std::string_view file_line_end()
 {
     return "\n";
 }
 
-std::FILE* create_new_file(const std::string& name)
-{
-    return std::fopen(name.c_str(), "wbx");
-}
-
 void prefer_large_pages(void* data, std::size_t bytes)
 {
     detail::advise_large_pages(data, bytes);
+}
+
+void detail::note_removal(std::string_view name)
+{
+    LogLine{} << "remove " << name;
 }
 
 }  // namespace platform

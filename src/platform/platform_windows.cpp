@@ -1,10 +1,14 @@
 // The real Windows calls behind the seam. Console lines and list files end in
 // CR LF because the C runtime keeps the console streams in text mode and the
-// list files are written with file_line_end().
+// list files are written with file_line_end(). Files are opened, created,
+// renamed and removed through the wide calls.
 #include "platform/platform.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 
 #include <fcntl.h>
 #include <io.h>
@@ -76,29 +80,197 @@ void tone(unsigned hertz, unsigned milliseconds)
     (void)Beep(hertz, milliseconds);
 }
 
-void remove_file(const std::string& name)
-{
-    (void)std::remove(name.c_str());
-}
-
 std::string_view file_line_end()
 {
     return "\r\n";
 }
 
-std::FILE* create_new_file(const std::string& name)
+namespace {
+
+// Names reach the system as UTF-16, through the wide calls.
+std::wstring wide_name(const std::string& name)
 {
-    // The C runtime's fopen knows no "x" and would replace the file; the
-    // exclusive flag of the lower-level open refuses a taken name, also one
-    // taken between a look and the creation.
-    int descriptor = -1;
-    if (_sopen_s(&descriptor, name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYNO,
-                 _S_IREAD | _S_IWRITE) != 0)
+    constexpr UINT kCodePage = CP_ACP;
+    const int size = MultiByteToWideChar(kCodePage, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    if (size > 0)
+        (void)MultiByteToWideChar(kCodePage, 0, name.data(), static_cast<int>(name.size()), wide.data(), size);
+    return wide;
+}
+
+// Every file is opened with all sharing allowed, deletion included, so that an
+// interrupt can remove an own file that the program still holds open.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::FILE* adopt_handle(HANDLE handle, int flags, const char* mode)
+{
+    if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
-    std::FILE* const file = _fdopen(descriptor, "wb");
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    if (descriptor < 0) {
+        (void)CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* const file = _fdopen(descriptor, mode);
     if (file == nullptr)
         (void)_close(descriptor);
     return file;
+}
+
+// The own files an interrupt removes, by names made ready beforehand: the
+// console's handler runs on a thread of its own and must not allocate. The
+// lock keeps it from removing a file while the main line renames it.
+struct Watch {
+    bool used = false;
+    wchar_t name[32768] = {};
+};
+Watch watches[4];
+SRWLOCK watch_lock = SRWLOCK_INIT;
+
+class HeldWatches {
+public:
+    HeldWatches() { AcquireSRWLockExclusive(&watch_lock); }
+    ~HeldWatches() { ReleaseSRWLockExclusive(&watch_lock); }
+    HeldWatches(const HeldWatches&) = delete;
+    HeldWatches& operator=(const HeldWatches&) = delete;
+};
+
+BOOL WINAPI on_console_event(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
+        return FALSE;
+    // The lock is never given back: the process ends here, with the status
+    // that Windows gives a console program stopped by Ctrl-C.
+    AcquireSRWLockExclusive(&watch_lock);
+    for (Watch& watch : watches) {
+        if (watch.used)
+            (void)DeleteFileW(watch.name);
+    }
+    if (original_known)
+        (void)SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), original_attributes);
+    // TerminateProcess rather than ExitProcess: the main line may hold the C
+    // runtime's locks, which ExitProcess would wait for as it flushes.
+    (void)TerminateProcess(GetCurrentProcess(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+    return TRUE;
+}
+
+}  // namespace
+
+void begin_session()
+{
+    (void)SetConsoleCtrlHandler(on_console_event, TRUE);
+}
+
+FileKind file_kind(const std::string& name)
+{
+    const DWORD attributes = GetFileAttributesW(wide_name(name).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return FileKind::missing;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return FileKind::directory;
+    // Devices such as NUL and CON are written in place, as on POSIX.
+    const HANDLE handle = CreateFileW(wide_name(name).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return FileKind::regular;
+    const DWORD type = GetFileType(handle);
+    (void)CloseHandle(handle);
+    return type == FILE_TYPE_DISK ? FileKind::regular : FileKind::other;
+}
+
+// Links are rare on Windows and need rights that users seldom have; a name
+// is taken as it is.
+std::string link_target(const std::string& name)
+{
+    return name;
+}
+
+std::string folder_of(const std::string& name)
+{
+    const auto separator = name.find_last_of("/\\:");
+    return separator == std::string::npos ? std::string{} : name.substr(0, separator + 1);
+}
+
+bool may_replace(const std::string& name)
+{
+    const DWORD attributes = GetFileAttributesW(wide_name(name).c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+std::FILE* open_for_reading(const std::string& name)
+{
+    const HANDLE handle = CreateFileW(wide_name(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return adopt_handle(handle, _O_RDONLY | _O_BINARY, "rb");
+}
+
+std::FILE* open_for_writing(const std::string& name)
+{
+    return _wfopen(wide_name(name).c_str(), L"wb");
+}
+
+std::optional<std::uint64_t> file_size(std::FILE* file)
+{
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    LARGE_INTEGER size;
+    if (GetFileType(handle) != FILE_TYPE_DISK || GetFileSizeEx(handle, &size) == 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+OwnFile create_own_file(const std::string& name, const std::string& like)
+{
+    // Windows keeps no permission bits: a read-only file is never replaced
+    // (may_replace), and a new file takes the folder's rights.
+    (void)like;
+    OwnFile own;
+    const std::wstring wide = wide_name(name);
+    if (wide.size() >= std::size(watches[0].name))
+        return own;
+    const HeldWatches held;
+    Watch* free_watch = nullptr;
+    for (Watch& watch : watches) {
+        if (!watch.used && free_watch == nullptr)
+            free_watch = &watch;
+    }
+    if (free_watch == nullptr)
+        return own;
+    // CREATE_NEW refuses a taken name, also one taken between a look and the creation.
+    const HANDLE handle =
+        CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        own.taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                    GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return own;
+    }
+    own.file = adopt_handle(handle, _O_WRONLY | _O_BINARY, "wb");
+    if (own.file == nullptr) {
+        (void)DeleteFileW(wide.c_str());
+        return own;
+    }
+    std::copy(wide.begin(), wide.end(), free_watch->name);
+    free_watch->name[wide.size()] = L'\0';
+    free_watch->used = true;
+    own.watch = static_cast<int>(free_watch - watches);
+    return own;
+}
+
+bool move_own_file(int watch, const std::string& target)
+{
+    const HeldWatches held;
+    Watch& moved = watches[watch];
+    if (MoveFileExW(moved.name, wide_name(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0)
+        return false;
+    moved.used = false;
+    return true;
+}
+
+void remove_own_file(int watch)
+{
+    const HeldWatches held;
+    Watch& removed = watches[watch];
+    (void)DeleteFileW(removed.name);
+    removed.used = false;
 }
 
 // Large pages on Windows need a privilege that users do not hold; the buffer

@@ -1,5 +1,7 @@
 #include "shell/console.h"
 
+#include "shell/failure.h"
+
 #include <iostream>
 
 namespace shell {
@@ -7,6 +9,10 @@ namespace shell {
 void print_line(std::string_view text)
 {
     std::cout << text << '\n' << std::flush;
+    // A console that is gone (a closed pipe, a full disk, a closed standard
+    // output) has no room for a message either: the program ends at once.
+    if (!std::cout)
+        end_program(kFailureStatus);
 }
 
 bool read_word(std::string& word)

@@ -6,7 +6,8 @@
 
 namespace shell {
 
-// Prints the text and a line end, and flushes, so the user sees each line at once.
+// Prints the text and a line end, and flushes, so the user sees each line at
+// once. When the console cannot be written to, the program ends with status 1.
 void print_line(std::string_view text = {});
 
 // Reads the next whitespace-delimited word, taking words typed ahead on a line

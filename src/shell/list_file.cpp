@@ -6,7 +6,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 
 namespace shell {
 
@@ -40,24 +39,35 @@ std::uint64_t load_word(const char* from)
 
 constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
 
+// A name with a NUL byte in it names no file: the system would read it only
+// as far as the NUL, and so take another file for it.
+bool names_a_file(const std::string& name)
+{
+    return !name.empty() && name.find('\0') == std::string::npos;
+}
+
+std::FILE* open_for_reading(const std::string& name)
+{
+    return names_a_file(name) ? platform::open_for_reading(name) : nullptr;
+}
+
 }  // namespace
 
 bool read_file_into(const std::string& name, std::string& text)
 {
     text.clear();
-    std::FILE* file = std::fopen(name.c_str(), "rb");
+    std::FILE* file = open_for_reading(name);
     if (file == nullptr)
         return false;
     // The whole file is read in large blocks straight into the text.
     std::setvbuf(file, nullptr, _IONBF, 0);
 
-    std::error_code size_error;
-    const auto size = std::filesystem::file_size(name, size_error);
+    const auto size = platform::file_size(file);
     std::size_t filled = 0;
-    if (!size_error && size > 0) {
+    if (size && *size > 0) {
         // Room beyond the size lets the one read meet the end of the file, so
         // the text never has to grow and be copied.
-        const std::size_t room = static_cast<std::size_t>(size) + (std::size_t{1} << 16);
+        const std::size_t room = static_cast<std::size_t>(*size) + (std::size_t{1} << 16);
         if (text.capacity() < room) {
             text.reserve(room);
             platform::prefer_large_pages(text.data(), room);
@@ -76,12 +86,6 @@ bool read_file_into(const std::string& name, std::string& text)
     std::fclose(file);
     text.resize(read_failed ? 0 : filled);
     return !read_failed;
-}
-
-bool same_file(const std::string& first, const std::string& second)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(first, second, error) && !error;
 }
 
 const char* find_separator(const char* from, const char* end)
@@ -155,7 +159,7 @@ void PieceReader::close()
 
 bool PieceReader::open(const std::string& name)
 {
-    file_ = std::fopen(name.c_str(), "rb");
+    file_ = open_for_reading(name);
     if (file_ == nullptr)
         return false;
     std::setvbuf(file_, nullptr, _IONBF, 0);
@@ -205,20 +209,55 @@ std::span<char> PieceReader::next()
 
 OutputFile::~OutputFile()
 {
-    if (file_ != nullptr)
-        std::fclose(file_);
+    remove();
 }
 
 bool OutputFile::open(const std::string& name)
 {
-    return adopt(std::fopen(name.c_str(), "wb"));
+    if (!names_a_file(name))
+        return false;
+    // A link to a file leads to the file, which is replaced beside it, so that
+    // the link goes on working.
+    const std::string target = platform::link_target(name);
+    switch (platform::file_kind(target)) {
+    case platform::FileKind::directory:
+        return false;
+    case platform::FileKind::other:
+        return adopt(platform::open_for_writing(name));
+    case platform::FileKind::regular:
+        if (!platform::may_replace(target))
+            return false;
+        break;
+    case platform::FileKind::missing:
+        break;
+    }
+    // The new file takes a name that no list has, in the result's own folder,
+    // so that renaming it is one step that cannot leave half a file.
+    const std::string folder = platform::folder_of(target);
+    for (unsigned number = 0;; ++number) {
+        const std::string name_beside =
+            folder + "mordavelle" + (number == 0 ? std::string{} : std::to_string(number)) + ".partial";
+        const platform::OwnFile own = platform::create_own_file(name_beside, target);
+        if (own.file != nullptr) {
+            own_ = own.watch;
+            place_ = target;
+            return adopt(own.file);
+        }
+        // The folder holds finitely many names, so a free one comes at last.
+        if (!own.taken)
+            return false;
+    }
 }
 
 bool OutputFile::open_new(const std::string& name)
 {
-    // The platform creates the file, because the C runtimes differ in how a
-    // taken name is refused; an existing file is never replaced.
-    return adopt(platform::create_new_file(name));
+    taken_ = false;
+    if (!names_a_file(name))
+        return false;
+    const platform::OwnFile own = platform::create_own_file(name);
+    taken_ = own.taken;
+    own_ = own.watch;
+    return adopt(own.file);
 }
 
 bool OutputFile::adopt(std::FILE* file)
@@ -255,7 +294,24 @@ bool OutputFile::close()
     if (std::fclose(file_) != 0)
         ok_ = false;
     file_ = nullptr;
+    if (ok_ && !place_.empty()) {
+        ok_ = platform::move_own_file(own_, place_);
+        if (ok_)
+            own_ = -1;
+    }
+    if (!ok_)
+        remove();
     return ok_;
+}
+
+void OutputFile::remove()
+{
+    if (file_ != nullptr)
+        std::fclose(file_);
+    file_ = nullptr;
+    if (own_ >= 0)
+        platform::remove_own_file(own_);
+    own_ = -1;
 }
 
 }  // namespace shell

@@ -28,10 +28,6 @@ std::optional<std::string> read_file(const std::string& name);
 // the text empty, when the file cannot be opened or read to its end.
 bool read_file_into(const std::string& name, std::string& text);
 
-// True when both names lead to one file (a link, say), so that writing the
-// one would change the other while it is read.
-bool same_file(const std::string& first, const std::string& second);
-
 // The entries of a list text in order, as views into the text.
 std::vector<std::string_view> split_entries(std::string_view text);
 
@@ -93,20 +89,31 @@ private:
     bool failed_ = false;
 };
 
-// A result file written through one buffer. Any failure to create, write or
-// close it is reported by close(), so that a command never announces a
-// result that is not complete on disk.
+// A file written through one buffer. Any failure to create, write or close
+// it is reported by close(), so that a command never announces a file that is
+// not complete on disk.
+//
+// A result is written to a new file of the program's own beside it, which
+// close() renames into the result's place once every byte is there: an
+// earlier result stays as it was until then, and if anything fails, or the
+// program is stopped, it is all that is there. A result name that is no
+// regular file (a device, a pipe) is written in place.
 class OutputFile {
 public:
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
+    // Removes what is left of the program's own making: an unfinished result,
+    // or a file made by open_new().
     ~OutputFile();
 
-    // Creates the file, or truncates it if it exists.
+    // Opens a result, to be put in the place of `name` by close().
     bool open(const std::string& name);
-    // Creates the file only if no file of that name exists.
+    // Creates a file of the program's own, only if no file of that name
+    // exists; it lives until remove() or the end of this object.
     bool open_new(const std::string& name);
+    // After open_new(): false when it failed because the name is taken.
+    bool name_taken() const { return taken_; }
 
     void write(std::string_view bytes)
     {
@@ -129,8 +136,12 @@ public:
         end_line();
     }
 
-    // Flushes and closes; true when every byte reached the file.
+    // Flushes and closes, and puts a result in its place; true when every
+    // byte reached the file. A result that failed leaves nothing behind.
     bool close();
+
+    // Removes a file made by open_new(), or an unfinished result, at once.
+    void remove();
 
 private:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 18;
@@ -143,6 +154,9 @@ private:
     std::string buffer_;
     std::string_view line_end_;
     bool ok_ = true;
+    bool taken_ = false;
+    int own_ = -1;        // the watch of a file of the program's own, or -1
+    std::string place_;   // where a result goes once complete; empty otherwise
 };
 
 // Writes one entry per line, the last one included; false when the file could

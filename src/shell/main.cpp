@@ -4,8 +4,10 @@
 
 int main()
 {
-    // Every way out of the program passes here: the quit word, the end of
-    // console input, and a command's failure, which arrives as ProgramEnd.
+    // Every way out of the program passes here but an interrupt: the quit
+    // word, the end of console input, and a command's failure or a console
+    // that is gone, which arrive as ProgramEnd.
+    platform::begin_session();
     int status = 0;
     try {
         status = shell::run_menu();
