@@ -2,10 +2,13 @@
 // command's own failure message, status 1, no success line, and every file
 // that was there before unchanged.
 #include "e2e.h"
+#include "running.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+
+#include <sys/wait.h>
 
 namespace {
 
@@ -21,14 +24,16 @@ struct Command {
     std::string output_failure;  // the line that reports it
     std::string closing;
     std::string success;         // the start of the success line
-    std::string read_only_failure = {};  // where a read-only folder stops it first, if not at the result
+    std::string no_room_failure = {};  // where a folder that takes nothing new stops it first, if not at the result
+    bool missing_input_ends_it = true;  // false where a missing list only brings the menu back
+    bool silent_after_input = false;    // shows nothing more before its result is in place
 };
 
 const std::string kList = "ann.lee@hr.se\nbo.ek@it.se\nAnn.Lee@hr.se\n";
 
 const std::vector<Command> kCommands = {
     {"Alphabetical", "a list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "list_a.txt",
-     "can't make file list_a.txt", "Shutting down...", "Sorted! See file: "},
+     "can't make file list_a.txt", "Shutting down...", "Sorted! See file: ", {}, false},
     {"Count", "c list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "", "", "Shutting down...",
      "The list  "},
     {"Department", "d list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "listDEPT.txt",
@@ -41,7 +46,7 @@ const std::vector<Command> kCommands = {
      "Done combining files"},
     {"JoinSecond", "j list other", {{"list.txt", kList}, {"other.txt", "cy@x.se\n"}}, "other.txt",
      "no such file other.txt", "list_other.txt", "cannot write output filelist_other.txt", "Exiting...",
-     "Done combining files"},
+     "Done combining files", {}, true, true},
     {"LowerCase", "l list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "list_low.txt",
      "can't write file list_low.txt", "Shutting down...", "It is done, see file "},
     {"Names", "n list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "list_N.txt",
@@ -119,7 +124,7 @@ TEST_P(CommandFault, DanglingLinkInReadOnlyFolderIsReported)
         "unshare -rm sh -c 'mount -t tmpfs -o size=4m tmpfs ../ro && cp -P * ../ro/ && mount -o remount,ro ../ro "
         "&& cd ../ro && exec " + e2e::kRecordingProgram + "'");
     const std::string& failure =
-        command.read_only_failure.empty() ? command.output_failure : command.read_only_failure;
+        command.no_room_failure.empty() ? command.output_failure : command.no_room_failure;
     EXPECT_TRUE(has_line(result.out, failure + "\n" + command.closing)) << result.out;
     EXPECT_EQ(result.out.find(command.success), std::string::npos) << result.out;
     EXPECT_EQ(result.status, 1);
@@ -133,8 +138,7 @@ TEST_P(CommandFault, DirectoryGivenAsInputIsNotFound)
     folder.shell("rm " + command.input + " && mkdir " + command.input);
     const Files before = folder.files();
     const auto result = folder.run(command.typed + "\nq\n");
-    if (command.name == "Alphabetical") {
-        // A missing list is not fatal here: the menu comes back and nothing is written.
+    if (!command.missing_input_ends_it) {
         EXPECT_TRUE(has_line(result.out, command.input_failure + "\n***********************"));
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(folder.files(), before);
@@ -155,7 +159,7 @@ TEST_P(CommandFault, ReadErrorOnInputIsNotFoundAndNothingIsWritten)
         // The leak checker of a sanitized build cannot run under ptrace.
         "env ASAN_OPTIONS=detect_leaks=0 strace -f -o ../strace.log -P \"$PWD/" + command.input + "\" -e inject=read:error=EIO " +
             e2e::kRecordingProgram);
-    if (command.name == "Alphabetical") {
+    if (!command.missing_input_ends_it) {
         EXPECT_TRUE(has_line(result.out, command.input_failure + "\n***********************"));
         EXPECT_EQ(folder.files(), before);
         return;
@@ -190,6 +194,135 @@ TEST_P(CommandFault, ClosedOrFullConsoleEndsTheProgram)
         EXPECT_LT(result.seconds, 10.0) << redirect;
         EXPECT_TRUE(result.status == 0 || result.status == 1) << redirect << ": " << result.status;
     }
+}
+
+// An earlier result, which a failed run must leave byte for byte.
+constexpr std::string_view kEarlierResult = "earlier@result.se\n";
+
+Files with_earlier_result(const Command& command)
+{
+    Files files = command.inputs;
+    if (!command.output.empty())
+        files[command.output] = kEarlierResult;
+    return files;
+}
+
+TEST_P(CommandFault, FullFileSystemKeepsTheEarlierResultAndLeavesNothing)
+{
+    const Command& command = GetParam();
+    if (command.output.empty())
+        GTEST_SKIP() << "writes no file";
+    if (std::system("unshare -rm true 2>/dev/null") != 0)
+        GTEST_SKIP() << "user namespaces are not allowed here, so no small file system can be mounted";
+    e2e::Folder folder;
+    folder.write(with_earlier_result(command));
+    const Files before = folder.files();
+    // Each small file takes one page of the file system, and no page is left.
+    const std::string size = std::to_string(4 * before.size()) + "k";
+    const auto result = folder.run_shell(command.typed + "\nq\n",
+        "unshare -rm sh -c 'mkdir ../disk && mount -t tmpfs -o size=" + size + " tmpfs ../disk && cp -P * ../disk/ "
+        "&& cd ../disk && " + e2e::kRecordingProgram + "; status=$?; rm ../work/* && cp -P * ../work/; exit $status'");
+    const std::string& failure = command.no_room_failure.empty() ? command.output_failure : command.no_room_failure;
+    expect_failure(result, failure, before, folder);
+}
+
+// The result of a run that nothing disturbs.
+std::string finished_result(const Command& command)
+{
+    e2e::Folder folder;
+    folder.write(command.inputs);
+    (void)folder.run(command.typed + "\nq\n");
+    return folder.files().at(command.output);
+}
+
+TEST_P(CommandFault, ConsoleClosedWhileTheListIsReadEndsWithStatusOneAndLeavesNothing)
+{
+    const Command& command = GetParam();
+    e2e::Folder folder;
+    Files files = with_earlier_result(command);
+    const std::string list = files.at(command.input);
+    files.erase(command.input);
+    folder.write(files);
+    e2e::Feeder feeder(folder.path(), command.input);
+    const Files before = folder.files();
+    e2e::Running program(folder.path(), e2e::kRecordingProgram, e2e::Running::Console::pipes);
+    program.type(command.typed + "\nq\n");
+    ASSERT_TRUE(feeder.wait_for_reader(program));
+    // Nobody reads the console any more when the list comes in.
+    program.close_console();
+    feeder.feed(list);
+    feeder.end();
+    const int status = program.wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    // A command that says nothing between reading its list and writing its
+    // result has its result complete and in place before the console is missed.
+    Files after = before;
+    if (command.silent_after_input)
+        after[command.output] = finished_result(command);
+    EXPECT_EQ(folder.files(), after);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+TEST_P(CommandFault, TooLittleMemoryKeepsTheEarlierResultAndLeavesNothing)
+{
+    const Command& command = GetParam();
+    if (kAddressSanitizer)
+        GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+    e2e::Folder folder;
+    Files files = with_earlier_result(command);
+    // One short entry, then one far too large for the memory there is: the
+    // commands that stream their list have begun their result by then.
+    files[command.input] = "ann.lee@hr.se\n" + std::string(std::size_t{32} << 20, 'x');
+    folder.write(files);
+    const Files before = folder.files();
+    const auto result = folder.run_shell(command.typed + "\nq\n",
+        "sh -c 'ulimit -v 24000 && exec " + e2e::kRecordingProgram + "'");
+    EXPECT_TRUE(has_line(result.out, "not enough memory for these lists\nExiting...")) << result.out;
+    EXPECT_EQ(result.out.find(command.success), std::string::npos);
+    EXPECT_EQ(result.status, 1);
+    ASSERT_FALSE(result.events.empty());
+    EXPECT_EQ(result.events.back(), "pause 2000");
+    EXPECT_TRUE(folder.files() == before);
+}
+
+// The typed words with a NUL byte after the stem of the command's input.
+std::string with_nul_after(const std::string& typed, const std::string& stem)
+{
+    std::string changed;
+    std::size_t start = 0;
+    for (std::size_t end = 0; end != std::string::npos; start = end + 1) {
+        end = typed.find(' ', start);
+        const std::string word = typed.substr(start, end == std::string::npos ? end : end - start);
+        changed += word + (word == stem ? std::string(1, '\0') : "") + (end == std::string::npos ? "" : " ");
+    }
+    return changed;
+}
+
+TEST_P(CommandFault, NulByteInTheStemNamesNoFile)
+{
+    const Command& command = GetParam();
+    const std::string stem = command.input.substr(0, command.input.size() - 4);
+    e2e::Folder folder;
+    Files files = with_earlier_result(command);
+    // The name as far as the NUL: a file the system would take for it.
+    files[stem] = "the user's own\n";
+    folder.write(files);
+    const Files before = folder.files();
+    const auto result = folder.run(with_nul_after(command.typed, stem) + "\nq\n");
+    std::string failure = command.input_failure;
+    failure.insert(failure.size() - 4, 1, '\0');
+    if (!command.missing_input_ends_it) {
+        EXPECT_TRUE(has_line(result.out, failure + "\n***********************"));
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(folder.files(), before);
+        return;
+    }
+    expect_failure(result, failure, before, folder);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCommand, CommandFault, testing::ValuesIn(kCommands),

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace {
 
 using Views = std::vector<std::string_view>;
@@ -104,6 +106,109 @@ TEST(OutputFile, OpenNewNeverReplacesAnExistingFile)
     shell::OutputFile out;
     EXPECT_FALSE(out.open_new((folder.path() / "taken.txt").string()));
     EXPECT_EQ(folder.files().at("taken.txt"), "mine");
+}
+
+TEST(OutputFile, OpenNewFileIsRemovedWithTheObject)
+{
+    e2e::Folder folder;
+    {
+        shell::OutputFile out;
+        ASSERT_TRUE(out.open_new((folder.path() / "own.txt").string()));
+        out.write_line("x");
+        ASSERT_TRUE(out.close());
+        EXPECT_EQ(folder.files().at("own.txt"), "x\n");
+    }
+    EXPECT_TRUE(folder.files().empty());
+}
+
+// A result replaces an earlier file whole or not at all.
+
+TEST(ResultFile, IsWrittenBesideAndTakesItsPlaceOnlyWhenClosed)
+{
+    e2e::Folder folder;
+    folder.write("out.txt", "earlier\n");
+    shell::OutputFile out;
+    ASSERT_TRUE(out.open((folder.path() / "out.txt").string()));
+    out.write_line("new");
+    EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "earlier\n"}, {"mordavelle.partial", ""}}));
+    ASSERT_TRUE(out.close());
+    EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "new\n"}}));
+}
+
+TEST(ResultFile, UnfinishedResultLeavesTheEarlierOneAndNothingElse)
+{
+    e2e::Folder folder;
+    folder.write("out.txt", "earlier\n");
+    {
+        shell::OutputFile out;
+        ASSERT_TRUE(out.open((folder.path() / "out.txt").string()));
+        out.write_line(std::string(1 << 20, 'n'));
+    }
+    EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "earlier\n"}}));
+}
+
+TEST(ResultFile, KeepsThePermissionBitsOfTheEarlierFile)
+{
+    e2e::Folder folder;
+    folder.write("out.txt", "earlier\n");
+    const auto name = folder.path() / "out.txt";
+    std::filesystem::permissions(name, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read | std::filesystem::perms::others_exec);
+    const auto earlier = std::filesystem::status(name).permissions();
+    ASSERT_TRUE(shell::write_entries(name.string(), Views{"a"}));
+    EXPECT_EQ(std::filesystem::status(name).permissions(), earlier);
+}
+
+TEST(ResultFile, ThroughALinkReplacesTheLinkedFileBesideItAndKeepsTheLink)
+{
+    e2e::Folder folder;
+    folder.shell("mkdir lists && echo earlier > lists/real.txt && ln -s lists/real.txt out.txt");
+    ASSERT_TRUE(shell::write_entries((folder.path() / "out.txt").string(), Views{"a"}));
+    EXPECT_EQ(folder.files(), (e2e::Files{{"lists", "<not a regular file>"}, {"out.txt", "<link to lists/real.txt>"}}));
+    EXPECT_EQ(std::filesystem::read_symlink(folder.path() / "out.txt"), "lists/real.txt");
+    EXPECT_EQ(shell::read_file((folder.path() / "out.txt").string()), "a\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path() / "lists"), {}), 1);
+}
+
+TEST(ResultFile, NameThatIsNoRegularFileIsWrittenInPlace)
+{
+    e2e::Folder folder;
+    folder.shell("ln -s /dev/null null.txt");
+    ASSERT_TRUE(shell::write_entries((folder.path() / "null.txt").string(), Views{"a"}));
+    EXPECT_EQ(folder.files(), (e2e::Files{{"null.txt", "<link to /dev/null>"}}));
+}
+
+TEST(ResultFile, PassesOverAPartialNameThatIsTaken)
+{
+    e2e::Folder folder;
+    folder.write("mordavelle.partial", "someone else's");
+    ASSERT_TRUE(shell::write_entries((folder.path() / "out.txt").string(), Views{"a"}));
+    EXPECT_EQ(folder.files(), (e2e::Files{{"mordavelle.partial", "someone else's"}, {"out.txt", "a\n"}}));
+}
+
+TEST(ResultFile, ReadOnlyEarlierFileIsNotReplaced)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write to any file";
+    e2e::Folder folder;
+    folder.write("out.txt", "earlier\n");
+    folder.shell("chmod a-w out.txt");
+    EXPECT_FALSE(shell::write_entries((folder.path() / "out.txt").string(), Views{"a"}));
+    EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "earlier\n"}}));
+}
+
+TEST(FileNames, NameWithANulByteNamesNoFile)
+{
+    e2e::Folder folder;
+    folder.write("notes", "the user's own\n");
+    const std::string name = (folder.path() / "notes").string() + std::string(1, '\0') + ".txt";
+    EXPECT_EQ(shell::read_file(name), std::nullopt);
+    shell::PieceReader reader;
+    EXPECT_FALSE(reader.open(name));
+    shell::OutputFile out;
+    EXPECT_FALSE(out.open(name));
+    EXPECT_FALSE(out.open_new(name));
+    EXPECT_EQ(folder.files(), (e2e::Files{{"notes", "the user's own\n"}}));
 }
 
 }  // namespace
