@@ -163,4 +163,62 @@ TEST(WindowsEmailExtraction, WritesCrLfResultKeepsTheUsersCleanfileAndPausesThre
     EXPECT_GE(result.seconds, 2.95);
 }
 
+// A result replaces an earlier one only when it is complete, through a new
+// file beside it that is renamed into its place.
+
+TEST(WindowsResult, ReplacesAnEarlierResultWholeAndLeavesNothingElse)
+{
+    e2e::Folder folder;
+    folder.write(with(kNames, "names_a.txt", "an earlier result\r\nlonger than the new one\r\n"));
+    const auto result = folder.run("a names\r\nq\r\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(folder.files(), with(kNames, "names_a.txt", "Bob\r\nCarl\r\nab\r\nalice\r\n"));
+}
+
+TEST(WindowsResult, ResultThatCannotBeWrittenWholeLeavesTheEarlierOne)
+{
+    // A limit on the size of files lets the list be read, but not written again.
+    std::string list;
+    for (int i = 0; i < 20000; ++i)
+        list += "person" + std::to_string(i) + "@dept.se\r\n";
+    const Files before = {{"big.txt", list}, {"big_a.txt", "earlier\r\n"}};
+    e2e::Folder folder;
+    folder.write(before);
+    const auto result =
+        folder.run_shell("a big\r\nq\r\n", "sh -c 'trap \"\" XFSZ; ulimit -f 256; exec " + e2e::kRecordingProgram + "'");
+    EXPECT_TRUE(result.out.ends_with(lines({"can't make file big_a.txt", "Shutting down..."}))) << result.out;
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(folder.files() == before);
+}
+
+// Ctrl-C, pressed by a helper on a console that it shares with the program.
+const std::string kCtrlC = std::string{MORDAVELLE_WINE} + " '" + MORDAVELLE_CTRL_C_HELPER + "' ";
+const std::string kProgram = std::string{" '"} + MORDAVELLE_PROGRAM_ON_Z + "'";
+const std::vector<std::string> kInterrupted = {"ctrl-c exit c000013a"};
+
+TEST(WindowsCtrlC, EndsThePauseWithTheStatusOfAnInterruptedProgram)
+{
+    e2e::Folder folder;
+    const auto result = folder.run_shell("c nope\r\n", kCtrlC + "1000" + kProgram);
+    EXPECT_EQ(result.out, kMenu + kCountMissing);
+    EXPECT_EQ(result.events, kInterrupted);
+    EXPECT_TRUE(folder.files().empty());
+}
+
+TEST(WindowsCtrlC, RemovesTheIntermediateFileOfAnExtraction)
+{
+    // Half a text comes through a pipe that stays open, so the program is
+    // still reading when Ctrl-C comes, and its intermediate file exists.
+    std::string half;
+    for (int i = 0; i < 20000; ++i)
+        half += "Dear <person" + std::to_string(i) + "@dept.se>,\r\n";
+    e2e::Folder folder;
+    folder.write("half", half);
+    const auto result = folder.run_shell("e \\\\.\\pipe\\feed\r\nq\r\n",
+                                         kCtrlC + "cleanfile.txt" + kProgram + " '\\\\.\\pipe\\feed.txt' half");
+    EXPECT_EQ(result.events, kInterrupted);
+    EXPECT_EQ(folder.files().count("cleanfile.txt"), 0U);
+    EXPECT_TRUE(folder.files() == (Files{{"half", half}}));
+}
+
 }  // namespace
