@@ -183,17 +183,42 @@ TEST_P(CommandFault, InputEndingAtEveryQuestionEndsTheProgram)
     }
 }
 
-TEST_P(CommandFault, ClosedOrFullConsoleEndsTheProgram)
+TEST_P(CommandFault, ClosedOrFullConsoleEndsTheProgramAtOnce)
 {
     const Command& command = GetParam();
     e2e::Folder folder;
     folder.write(command.inputs);
-    for (const std::string redirect : {" > /dev/full", " >&-", " <&-"}) {
+    const Files before = folder.files();
+    // The menu is the first thing written, so nothing else is done.
+    for (const std::string redirect : {" > /dev/full", " >&-"}) {
         const auto result =
             folder.run_shell(command.typed + "\nq\n", "sh -c 'exec " + e2e::kRecordingProgram + redirect + "'");
-        EXPECT_LT(result.seconds, 10.0) << redirect;
-        EXPECT_TRUE(result.status == 0 || result.status == 1) << redirect << ": " << result.status;
+        EXPECT_EQ(result.status, 1) << redirect;
+        EXPECT_TRUE(result.events.empty()) << redirect;
+        EXPECT_EQ(folder.files(), before) << redirect;
     }
+}
+
+TEST_P(CommandFault, ConsoleToNowhereStillRunsAWholeSession)
+{
+    const Command& command = GetParam();
+    e2e::Folder folder;
+    folder.write(command.inputs);
+    const auto result =
+        folder.run_shell(command.typed + "\nq\n", "sh -c 'exec " + e2e::kRecordingProgram + " > /dev/null'");
+    EXPECT_EQ(result.status, 0);
+    if (!command.output.empty())
+        EXPECT_EQ(folder.files().count(command.output), 1U);
+}
+
+TEST_P(CommandFault, ClosedConsoleInputEndsTheProgram)
+{
+    const Command& command = GetParam();
+    e2e::Folder folder;
+    folder.write(command.inputs);
+    const auto result = folder.run_shell(command.typed + "\nq\n", "sh -c 'exec " + e2e::kRecordingProgram + " <&-'");
+    EXPECT_LT(result.seconds, 10.0);
+    EXPECT_EQ(result.status, 0);
 }
 
 // An earlier result, which a failed run must leave byte for byte.
