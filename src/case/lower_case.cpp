@@ -75,7 +75,7 @@ void run_lower_case()
     if (!input.open(input_name))
         shell::fail(kCantFind, input_name, shell::kShuttingDown);
     lower_in_pieces(input, input_name, output_name);
-    shell::print_line(std::string{kDone} + output_name);
+    shell::print_line_with_name(kDone, output_name);
     shell::print_line();
 }
 

@@ -139,7 +139,7 @@ void run_email_extraction()
     input.close();
     const std::string result_name = stem + "EPX.txt";
     write_result(intermediate, intermediate_name, result_name);
-    shell::print_line(std::string{kDone} + result_name);
+    shell::print_line_with_name(kDone, result_name);
     platform::pause(kDonePauseMs);
 }
 

@@ -30,7 +30,7 @@ void run_alphabetical_sort()
     // an empty one would replace an earlier result and announce a sort.
     const auto text = shell::read_file(name);
     if (!text) {
-        shell::print_line(std::string{kCantFind} + name);
+        shell::print_line_with_name(kCantFind, name);
         return;
     }
     shell::print_line();
@@ -40,7 +40,7 @@ void run_alphabetical_sort()
     if (!write_sorted(sorted_name, sorted))
         shell::fail(kCantMake, sorted_name, shell::kShuttingDown);
 
-    shell::print_line(std::string{kSorted} + sorted_name);
+    shell::print_line_with_name(kSorted, sorted_name);
     shell::print_line();
 }
 

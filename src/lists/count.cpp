@@ -33,7 +33,7 @@ void run_count()
         shell::fail(kCantFind, name, shell::kShuttingDown);
     shell::print_line();
 
-    shell::print_line("The list  " + name + " contains " + std::to_string(count) + " strings.");
+    shell::print_line_with_name("The list  ", name, " contains " + std::to_string(count) + " strings.");
     shell::print_line();
 }
 

@@ -39,7 +39,7 @@ void run_department_sort()
     if (!write_sorted(sorted_name, sorted))
         shell::fail(kCantWrite, sorted_name, shell::kExiting);
 
-    shell::print_line(std::string{kSorted} + sorted_name);
+    shell::print_line_with_name(kSorted, sorted_name);
     shell::print_line();
 }
 

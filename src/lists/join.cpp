@@ -89,7 +89,7 @@ void run_join()
     if (!shell::write_entries(joined_name, joined))
         shell::fail(kCantWrite, joined_name, shell::kExiting);
 
-    shell::print_line(std::string{kDone} + joined_name);
+    shell::print_line_with_name(kDone, joined_name);
     shell::print_line();
 }
 

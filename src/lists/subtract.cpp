@@ -46,7 +46,7 @@ std::string read_list(const std::string& name)
 [[noreturn]] void refuse_sizes(const std::string& label)
 {
     shell::print_line(kTooShort);
-    shell::print_line(std::string{kAttempted} + label);
+    shell::print_line_with_name(kAttempted, label);
     shell::print_line(shell::kShuttingDown);
     platform::tone(400, 500);
     platform::tone(800, 500);
@@ -120,7 +120,7 @@ void run_subtract()
         shell::fail(kCantWrite, "", shell::kExiting);
 
     shell::print_line(kCreated);
-    shell::print_line(std::string{kSubtracting} + label);
+    shell::print_line_with_name(kSubtracting, label);
     shell::print_line();
 }
 

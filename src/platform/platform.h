@@ -25,6 +25,11 @@ void set_colour(unsigned short attribute);
 // Restores the console's own colours; called once as the program ends.
 void reset_colour();
 
+// Writes a name that the user typed to the console's output (std::cout) so
+// that it shows as it was typed: on Windows the name is in the code page of
+// the console's input, which the console's output may not share.
+void write_typed_name(std::string_view name);
+
 // Shows the help text under a caption and returns when the user has seen it.
 void show_help_box(const std::string& caption, const std::string& text);
 

@@ -81,6 +81,11 @@ void show_help_box(const std::string& caption, const std::string& text)
     std::cout << help_frame(caption, text) << std::flush;
 }
 
+void write_typed_name(std::string_view name)
+{
+    std::cout << name;
+}
+
 void pause(unsigned milliseconds)
 {
     LogLine{} << "pause " << milliseconds;

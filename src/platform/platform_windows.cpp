@@ -26,6 +26,25 @@
 namespace platform {
 namespace {
 
+// A typed name arrives in the code page of the console's input: the one the
+// console uses, or the OEM code page where the program has no console (a
+// pipe), which is what a console window starts with.
+UINT typed_code_page()
+{
+    const UINT console = GetConsoleCP();
+    return console != 0 ? console : GetOEMCP();
+}
+
+std::wstring wide_from(std::string_view bytes, UINT code_page)
+{
+    const int length = static_cast<int>(bytes.size());
+    const int size = MultiByteToWideChar(code_page, 0, bytes.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    if (size > 0)
+        (void)MultiByteToWideChar(code_page, 0, bytes.data(), length, wide.data(), size);
+    return wide;
+}
+
 // The attributes the console had before the program first coloured it, so
 // that the user's own colours come back at the end. Output that is not a
 // console has none, and then nothing is given back.
@@ -70,6 +89,37 @@ void show_help_box(const std::string& caption, const std::string& text)
     (void)MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
 }
 
+void write_typed_name(std::string_view name)
+{
+    const UINT typed = typed_code_page();
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(output, &mode) != 0) {
+        // A console shows the name's characters whatever its code page.
+        std::cout.flush();
+        const std::wstring wide = wide_from(name, typed);
+        DWORD written = 0;
+        if (WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) == 0)
+            std::cout.setstate(std::ios::badbit);
+        return;
+    }
+    // Elsewhere the bytes go in the code page of the console's output, which
+    // is the typed one unless the user has set them apart.
+    const UINT console_output = GetConsoleOutputCP();
+    const UINT shown = console_output != 0 ? console_output : GetOEMCP();
+    if (shown == typed) {
+        std::cout << name;
+        return;
+    }
+    const std::wstring wide = wide_from(name, typed);
+    const int length = static_cast<int>(wide.size());
+    const int size = WideCharToMultiByte(shown, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (size > 0)
+        (void)WideCharToMultiByte(shown, 0, wide.data(), length, bytes.data(), size, nullptr, nullptr);
+    std::cout << bytes;
+}
+
 void pause(unsigned milliseconds)
 {
     Sleep(milliseconds);
@@ -87,15 +137,11 @@ std::string_view file_line_end()
 
 namespace {
 
-// Names reach the system as UTF-16, through the wide calls.
+// Names reach the system as UTF-16, through the wide calls, so that a name
+// with letters beyond ASCII names the file that the user sees under it.
 std::wstring wide_name(const std::string& name)
 {
-    constexpr UINT kCodePage = CP_ACP;
-    const int size = MultiByteToWideChar(kCodePage, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    if (size > 0)
-        (void)MultiByteToWideChar(kCodePage, 0, name.data(), static_cast<int>(name.size()), wide.data(), size);
-    return wide;
+    return wide_from(name, typed_code_page());
 }
 
 // Every file is opened with all sharing allowed, deletion included, so that an
@@ -186,8 +232,18 @@ std::string link_target(const std::string& name)
 
 std::string folder_of(const std::string& name)
 {
-    const auto separator = name.find_last_of("/\\:");
-    return separator == std::string::npos ? std::string{} : name.substr(0, separator + 1);
+    // In the code pages of East Asia a byte that follows a lead byte may look
+    // like a backslash without being one.
+    const UINT code_page = typed_code_page();
+    std::size_t folder = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char byte = name[i];
+        if (byte == '/' || byte == '\\' || byte == ':')
+            folder = i + 1;
+        else if (IsDBCSLeadByteEx(code_page, static_cast<BYTE>(byte)) != 0)
+            ++i;
+    }
+    return name.substr(0, folder);
 }
 
 bool may_replace(const std::string& name)

@@ -1,18 +1,36 @@
 #include "shell/console.h"
 
+#include "platform/platform.h"
 #include "shell/failure.h"
 
 #include <iostream>
 
 namespace shell {
+namespace {
 
-void print_line(std::string_view text)
+void end_line()
 {
-    std::cout << text << '\n' << std::flush;
+    std::cout << '\n' << std::flush;
     // A console that is gone (a closed pipe, a full disk, a closed standard
     // output) has no room for a message either: the program ends at once.
     if (!std::cout)
         end_program(kFailureStatus);
+}
+
+}  // namespace
+
+void print_line(std::string_view text)
+{
+    std::cout << text;
+    end_line();
+}
+
+void print_line_with_name(std::string_view before, std::string_view name, std::string_view after)
+{
+    std::cout << before;
+    platform::write_typed_name(name);
+    std::cout << after;
+    end_line();
 }
 
 bool read_word(std::string& word)

@@ -10,6 +10,10 @@ namespace shell {
 // once. When the console cannot be written to, the program ends with status 1.
 void print_line(std::string_view text = {});
 
+// Prints a line that shows a name the user typed, between two texts: the name
+// reaches the console as it was typed, whatever the console's code page.
+void print_line_with_name(std::string_view before, std::string_view name, std::string_view after = {});
+
 // Reads the next whitespace-delimited word, taking words typed ahead on a line
 // first. At the end of console input it returns false and leaves the word empty.
 bool read_word(std::string& word);

@@ -3,7 +3,6 @@
 #include "platform/platform.h"
 #include "shell/console.h"
 
-#include <string>
 
 namespace shell {
 
@@ -14,9 +13,7 @@ void end_program(int status)
 
 void fail(std::string_view message, std::string_view name, std::string_view closing_word)
 {
-    std::string line{message};
-    line += name;
-    print_line(line);
+    print_line_with_name(message, name);
     print_line(closing_word);
     platform::pause(kFailurePauseMs);
     end_program();

@@ -221,4 +221,64 @@ TEST(WindowsCtrlC, RemovesTheIntermediateFileOfAnExtraction)
     EXPECT_TRUE(folder.files() == (Files{{"half", half}}));
 }
 
+// A Swedish Windows: the console's input and output in code page 850, the
+// ANSI code page 1252. The name medlemmar_åäö typed there reaches the program
+// as the bytes of page 850, and must name the file that Windows shows under
+// that name, which Wine keeps in UTF-8.
+const std::string kTypedStem = "medlemmar_\x86\x84\x94";        // page 850
+const std::string kStemOnDisk = "medlemmar_\xc3\xa5\xc3\xa4\xc3\xb6";  // UTF-8
+const std::string kSwedishLocale = "env LANG=sv_SE.UTF-8 '" + e2e::kRecordingProgram + "'";
+
+struct SwedishCase {
+    std::string name;
+    std::string typed;       // after the stem: the rest of the input
+    std::string result;      // the result's name on disk, "" when none
+    std::string echoed;      // a line of the dialogue that shows the typed name
+};
+
+class SwedishNames : public testing::TestWithParam<SwedishCase> {};
+
+TEST_P(SwedishNames, FindTheListAndWriteTheResultUnderTheTypedName)
+{
+    const SwedishCase& c = GetParam();
+    const Files lists = {{kStemOnDisk + ".txt", "ann.lee@hr.se\r\nbo.ek@it.se\r\n"}, {"svar.txt", "bo.ek@it.se\r\n"}};
+    e2e::Folder folder;
+    folder.write(lists);
+    const auto result = folder.run_shell(c.typed, kSwedishLocale);
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_NE(result.out.find("\r\n" + c.echoed + "\r\n"), std::string::npos) << result.out;
+    const Files after = folder.files();
+    EXPECT_EQ(after.size(), lists.size() + (c.result.empty() ? 0 : 1));
+    if (!c.result.empty())
+        EXPECT_EQ(after.count(c.result), 1U) << c.result;
+}
+
+void PrintTo(const SwedishCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCommand, SwedishNames,
+    testing::Values(
+        SwedishCase{"alphabetical", "a " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "_a.txt", "Sorted! See file: " + kTypedStem + "_a.txt"},
+        SwedishCase{"count", "c " + kTypedStem + "\r\nq\r\n", "",
+                    "The list  " + kTypedStem + ".txt contains 2 strings."},
+        SwedishCase{"department", "d " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "DEPT.txt",
+                    "Sorted by Dept name, in file: " + kTypedStem + "DEPT.txt"},
+        SwedishCase{"extraction", "e " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "EPX.txt", "Done, results in: " + kTypedStem + "EPX.txt"},
+        SwedishCase{"join", "j " + kTypedStem + " svar\r\nq\r\n", kStemOnDisk + "_svar.txt",
+                    "Done combining files, output is in the file " + kTypedStem + "_svar.txt"},
+        SwedishCase{"lower_case", "l " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "_low.txt", "It is done, see file " + kTypedStem + "_low.txt"},
+        SwedishCase{"names", "n " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "_N.txt", "Done! Names are in:" + kTypedStem + "_N.txt"},
+        SwedishCase{"subtract", "s " + kTypedStem + " svar\r\nq\r\n", "Reminders.txt", "by substracting: " + kTypedStem + "-svar"}),
+    [](const testing::TestParamInfo<SwedishCase>& param) { return param.param.name; });
+
+TEST(SwedishNamesFailure, MissingListIsNamedAsTyped)
+{
+    e2e::Folder folder;
+    const auto result = folder.run_shell("c " + kTypedStem + "\r\n", kSwedishLocale);
+    EXPECT_TRUE(result.out.ends_with(lines({"can't find file " + kTypedStem + ".txt", "Shutting down..."})));
+    EXPECT_EQ(result.status, 1);
+}
+
 }  // namespace
