@@ -41,7 +41,7 @@ TEST(MenuColours, FrameInRedEntriesAndCommandsInGreen)
 {
     e2e::Folder folder;
     const auto result = folder.run("x\nq\n");
-    const std::vector<std::string> one_cycle = {"12", "10", "12", "10"};
+    const std::vector<std::string> one_cycle = {"light red", "light green", "light red", "light green"};
     std::vector<std::string> expected = one_cycle;
     expected.insert(expected.end(), one_cycle.begin(), one_cycle.end());
     expected.push_back("reset");

@@ -19,8 +19,9 @@ namespace platform {
 // and a console that goes away is seen as a failed write, not a signal.
 void begin_session();
 
-// Console text attributes in the Windows manner: 12 light red, 10 light green.
-void set_colour(unsigned short attribute);
+// The two colours of the console's text.
+enum class Colour { light_red, light_green };
+void set_colour(Colour colour);
 
 // Restores the console's own colours; called once as the program ends.
 void reset_colour();

@@ -21,12 +21,12 @@ bool console_is_terminal()
 
 }  // namespace
 
-void set_colour(unsigned short attribute)
+void set_colour(Colour colour)
 {
     if (!console_is_terminal())
         return;
-    // Bright red and bright green stand for the light red and light green attributes.
-    std::cout << (attribute == 12 ? "\x1b[91m" : attribute == 10 ? "\x1b[92m" : "\x1b[0m") << std::flush;
+    // A terminal's bright red and bright green are the console's light ones.
+    std::cout << (colour == Colour::light_red ? "\x1b[91m" : "\x1b[92m") << std::flush;
     detail::terminal_coloured = 1;
 }
 

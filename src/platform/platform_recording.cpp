@@ -64,9 +64,9 @@ private:
 
 }  // namespace
 
-void set_colour(unsigned short attribute)
+void set_colour(Colour colour)
 {
-    LogLine{} << "colour " << unsigned{attribute};
+    LogLine{} << "colour " << (colour == Colour::light_red ? "light red" : "light green");
 }
 
 void reset_colour()

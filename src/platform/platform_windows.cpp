@@ -64,8 +64,10 @@ void remember_original_attributes(HANDLE console)
 
 }  // namespace
 
-void set_colour(unsigned short attribute)
+void set_colour(Colour colour)
 {
+    // The console's text attributes: red or green with intensity, on black.
+    const WORD attribute = colour == Colour::light_red ? 12 : 10;
     // Text already streamed must take the colour it was written in.
     std::cout.flush();
     // The handle is fetched anew each time: the standard handle may have been

@@ -1,12 +1,16 @@
 // The menu loop: paints the menu, reads one command word, runs one command.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <string_view>
 
 namespace shell {
 
-inline constexpr unsigned short kColourFrame = 12;
-inline constexpr unsigned short kColourText = 10;
+// The frame, the product, version and credit lines in light red; the menu's
+// entries and everything the commands print in light green.
+inline constexpr platform::Colour kColourFrame = platform::Colour::light_red;
+inline constexpr platform::Colour kColourText = platform::Colour::light_green;
 
 inline constexpr std::string_view kOptionsLine = " You only have options L, S, J, C, A, D, E, H, N, Q...";
 inline constexpr std::string_view kHelpCaption = "Mordsavelle";
