@@ -1,0 +1,228 @@
+#include "shell/text_decoding.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace shell {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+
+bool is_utf16(TextEncoding encoding)
+{
+    return encoding == TextEncoding::utf16_le || encoding == TextEncoding::utf16_be;
+}
+
+// A piece is decoded in blocks of this many bytes, so that the room made in
+// the output ahead of each block stays small and in the cache.
+constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
+
+// The most UTF-8 that decoding `input_bytes` more bytes and then finishing can
+// give: three bytes for every code unit, one of them completed by a byte that
+// was waiting, and three for a high surrogate that was waiting.
+constexpr std::size_t most_output(std::size_t input_bytes)
+{
+    return input_bytes / 2 * 3 + 6;
+}
+
+std::uint64_t load_little_endian_64(const unsigned char* from)
+{
+    std::uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, from, sizeof word);
+    } else {
+        for (int i = 7; i >= 0; --i)
+            word = (word << 8) | from[i];
+    }
+    return word;
+}
+
+void store_little_endian_32(char* to, std::uint32_t word)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(to, &word, sizeof word);
+    } else {
+        for (int i = 0; i < 4; ++i)
+            to[i] = static_cast<char>(word >> (8 * i));
+    }
+}
+
+char* put_replacement(char* to)
+{
+    to[0] = '\xEF';
+    to[1] = '\xBF';
+    to[2] = '\xBD';
+    return to + 3;
+}
+
+// Decodes the whole code units in [from, end), whose length is even.
+// `waiting_high` is the high surrogate that waits for its low half, 0 when
+// none does, on the way in and on the way out.
+template <bool big_endian>
+char* decode_units(const unsigned char* from, const unsigned char* const end, char* to, char16_t& waiting_high)
+{
+    // Four code units are ASCII when every bit but the low seven of each is clear.
+    constexpr std::uint64_t kNotAscii = big_endian ? 0x80FF80FF80FF80FFu : 0xFF80FF80FF80FF80u;
+    // A local copy, as the stores through `to` could otherwise change it for all the compiler knows.
+    char16_t high = waiting_high;
+    while (from != end) {
+        if (high == 0) {
+            // Lists are mostly ASCII: four code units at a time, their low
+            // bytes gathered into four output bytes.
+            while (end - from >= 8) {
+                std::uint64_t word = load_little_endian_64(from);
+                if ((word & kNotAscii) != 0)
+                    break;
+                if constexpr (big_endian)
+                    word >>= 8;
+                word = (word | (word >> 8)) & 0x0000FFFF0000FFFFu;
+                word = word | (word >> 16);
+                store_little_endian_32(to, static_cast<std::uint32_t>(word));
+                from += 8;
+                to += 4;
+            }
+            if (from == end)
+                break;
+        }
+        const unsigned unit = big_endian ? (unsigned{from[0]} << 8) | from[1] : (unsigned{from[1]} << 8) | from[0];
+        from += 2;
+        if (high != 0) {
+            if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                const std::uint32_t code = 0x10000u + ((std::uint32_t{high} - 0xD800u) << 10) + (unit - 0xDC00u);
+                to[0] = static_cast<char>(0xF0u | (code >> 18));
+                to[1] = static_cast<char>(0x80u | ((code >> 12) & 0x3Fu));
+                to[2] = static_cast<char>(0x80u | ((code >> 6) & 0x3Fu));
+                to[3] = static_cast<char>(0x80u | (code & 0x3Fu));
+                to += 4;
+                high = 0;
+                continue;
+            }
+            // The high surrogate has no low half; the unit after it is read as itself.
+            to = put_replacement(to);
+            high = 0;
+        }
+        if (unit < 0x80) {
+            *to++ = static_cast<char>(unit);
+        } else if (unit < 0x800) {
+            to[0] = static_cast<char>(0xC0u | (unit >> 6));
+            to[1] = static_cast<char>(0x80u | (unit & 0x3Fu));
+            to += 2;
+        } else if (unit >= 0xD800 && unit <= 0xDBFF) {
+            high = static_cast<char16_t>(unit);
+        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            to = put_replacement(to);
+        } else {
+            to[0] = static_cast<char>(0xE0u | (unit >> 12));
+            to[1] = static_cast<char>(0x80u | ((unit >> 6) & 0x3Fu));
+            to[2] = static_cast<char>(0x80u | (unit & 0x3Fu));
+            to += 3;
+        }
+    }
+    waiting_high = high;
+    return to;
+}
+
+char* decode_units(bool big_endian, const unsigned char* from, const unsigned char* end, char* to, char16_t& high)
+{
+    return big_endian ? decode_units<true>(from, end, to, high) : decode_units<false>(from, end, to, high);
+}
+
+}  // namespace
+
+TextEncoding detect_encoding(std::string_view first_bytes)
+{
+    if (first_bytes.starts_with(kUtf8Bom))
+        return TextEncoding::utf8_bom;
+    if (first_bytes.starts_with(kUtf16LeBom))
+        return TextEncoding::utf16_le;
+    if (first_bytes.starts_with(kUtf16BeBom))
+        return TextEncoding::utf16_be;
+    return TextEncoding::plain;
+}
+
+std::size_t bom_size(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::utf8_bom: return kUtf8Bom.size();
+    case TextEncoding::utf16_le:
+    case TextEncoding::utf16_be: return kUtf16LeBom.size();
+    case TextEncoding::plain: break;
+    }
+    return 0;
+}
+
+std::size_t text_end(std::string_view text, EndOfText rule)
+{
+    if (rule == EndOfText::none || text.empty())
+        return text.size();
+    const void* const found = std::memchr(text.data(), kEndOfTextByte, text.size());
+    return found == nullptr ? text.size() : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+}
+
+void Utf16Decoder::decode(std::string_view bytes, std::string& out)
+{
+    const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = from + bytes.size();
+    while (from != end) {
+        const auto* const stop = from + std::min(static_cast<std::size_t>(end - from), kBlockBytes);
+        const std::size_t old_size = out.size();
+        out.resize(old_size + most_output(static_cast<std::size_t>(stop - from)));
+        char* to = out.data() + old_size;
+        if (has_byte_) {
+            const unsigned char unit[2] = {byte_, *from++};
+            to = decode_units(big_endian_, unit, unit + 2, to, high_surrogate_);
+            has_byte_ = false;
+        }
+        const auto* const whole_units_end = from + ((stop - from) & ~std::ptrdiff_t{1});
+        to = decode_units(big_endian_, from, whole_units_end, to, high_surrogate_);
+        from = whole_units_end;
+        if (from != stop) {
+            byte_ = *from++;
+            has_byte_ = true;
+        }
+        out.resize(static_cast<std::size_t>(to - out.data()));
+    }
+}
+
+void Utf16Decoder::finish(std::string& out)
+{
+    // The high surrogate came before the odd byte, so its U+FFFD goes first.
+    char replacements[6];
+    char* to = replacements;
+    if (high_surrogate_ != 0)
+        to = put_replacement(to);
+    if (has_byte_)
+        to = put_replacement(to);
+    out.append(replacements, static_cast<std::size_t>(to - replacements));
+    high_surrogate_ = 0;
+    has_byte_ = false;
+}
+
+std::string decode_utf16(std::string_view bytes, bool big_endian)
+{
+    // Room for a text of ASCII alone, the common case, which therefore never
+    // moves; other texts grow as they need.
+    std::string out;
+    out.reserve(bytes.size() / 2 + most_output(kBlockBytes));
+    Utf16Decoder decoder(big_endian);
+    decoder.decode(bytes, out);
+    decoder.finish(out);
+    return out;
+}
+
+void decode_whole_text(std::string& text, EndOfText rule)
+{
+    const TextEncoding encoding = detect_encoding(text);
+    if (is_utf16(encoding))
+        text = decode_utf16(std::string_view(text).substr(bom_size(encoding)), encoding == TextEncoding::utf16_be);
+    else if (encoding == TextEncoding::utf8_bom)
+        std::fill_n(text.begin(), kUtf8Bom.size(), ' ');
+    text.resize(text_end(text, rule));
+}
+
+}  // namespace shell
