@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -42,6 +43,24 @@ std::string whole(std::string text, EndOfText rule = EndOfText::none)
 {
     shell::decode_whole_text(text, rule);
     return text;
+}
+
+// The text that a TextDecoder gives for the file cut into pieces at `cuts`.
+std::string in_pieces(std::string file, const std::vector<std::size_t>& cuts, EndOfText rule = EndOfText::none)
+{
+    shell::TextDecoder decoder(rule);
+    std::string text;
+    std::string out;
+    std::size_t from = 0;
+    for (const std::size_t cut : cuts) {
+        const auto piece = decoder.decode(std::span<char>(file).subspan(from, cut - from), out);
+        text.append(piece.data(), piece.size());
+        from = cut;
+    }
+    const auto piece = decoder.decode(std::span<char>(file).subspan(from), out);
+    text.append(piece.data(), piece.size());
+    const auto last = decoder.finish(out);
+    return text.append(last.data(), last.size());
 }
 
 TEST(DetectEncoding, RecognisesEachCompleteMark)
@@ -286,6 +305,68 @@ TEST(Utf16Decoder, LongTextsCrossTheDecodersInnerBlocks)
     const std::string bytes = utf16(units, false) + "x";
     EXPECT_EQ(shell::decode_utf16(bytes, false), model_utf8(units, true));
     EXPECT_EQ(shell::decode_utf16(utf16(units, true), true), model_utf8(units, false));
+}
+
+// Files that between them take every way through the decoding of a beginning.
+const std::vector<std::string> kFiles = {
+    "anna bo\r\n",
+    "\xEF\xBB\xBF" "anna\x1a" "bo\n",
+    "\xEF\xBB\xBF",
+    "\xEF\xBB",
+    "\xEF\xBB" "x\x1a" "y",
+    "\xEF",
+    "\xFF",
+    "\xFE" "a",
+    "\x1a",
+    le_file(kMixedUnits) + "z",
+    be_file(u"anna\x1a" u"bo \U0001F600"),
+    le_file(u"\u011A\x1a" u"b"),
+    "\xFF\xFE",
+    "\xFE\xFF" "x",
+};
+
+TEST(TextDecoder, PiecesCutAtAnyTwoPointsGiveTheTextOfTheWholeFile)
+{
+    for (const EndOfText rule : {EndOfText::none, EndOfText::at_eof_byte}) {
+        for (const std::string& file : kFiles) {
+            const std::string expected = whole(file, rule);
+            for (std::size_t first = 0; first <= file.size(); ++first) {
+                for (std::size_t second = first; second <= file.size(); ++second)
+                    ASSERT_EQ(in_pieces(file, {first, second}, rule), expected) << file << " " << first << " " << second;
+            }
+        }
+    }
+}
+
+TEST(TextDecoder, ByteByByteGivesTheTextOfTheWholeFile)
+{
+    for (const std::string& file : kFiles) {
+        std::vector<std::size_t> cuts(file.size());
+        std::iota(cuts.begin(), cuts.end(), std::size_t{0});
+        EXPECT_EQ(in_pieces(file, cuts, EndOfText::at_eof_byte), whole(file, EndOfText::at_eof_byte)) << file;
+    }
+}
+
+TEST(TextDecoder, ReadsAPlainOrUtf8MarkedPieceInPlace)
+{
+    shell::TextDecoder decoder(EndOfText::none);
+    std::string out;
+    std::string piece = "\xEF\xBB\xBF" "anna bo";
+    const auto text = decoder.decode(piece, out);
+    EXPECT_EQ(text.data(), piece.data());
+    EXPECT_EQ(std::string_view(text.data(), text.size()), "   anna bo");
+}
+
+TEST(TextDecoder, EndsAtTheEndOfTextByteAndTakesNothingAfterIt)
+{
+    shell::TextDecoder decoder(EndOfText::at_eof_byte);
+    std::string out;
+    std::string first = "anna\x1a" "bo";
+    std::string second = "cilla";
+    EXPECT_EQ(decoder.decode(first, out).size(), 4u);
+    EXPECT_TRUE(decoder.ended());
+    EXPECT_TRUE(decoder.decode(second, out).empty());
+    EXPECT_TRUE(decoder.finish(out).empty());
 }
 
 }  // namespace

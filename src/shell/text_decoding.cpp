@@ -18,6 +18,17 @@ bool is_utf16(TextEncoding encoding)
     return encoding == TextEncoding::utf16_le || encoding == TextEncoding::utf16_be;
 }
 
+// True when the first bytes are too few to tell: they are the beginning of a
+// mark that is not complete yet.
+bool may_grow_into_bom(std::string_view first_bytes)
+{
+    for (const std::string_view bom : {kUtf8Bom, kUtf16LeBom, kUtf16BeBom}) {
+        if (first_bytes.size() < bom.size() && bom.starts_with(first_bytes))
+            return true;
+    }
+    return false;
+}
+
 // A piece is decoded in blocks of this many bytes, so that the room made in
 // the output ahead of each block stays small and in the cache.
 constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
@@ -223,6 +234,84 @@ void decode_whole_text(std::string& text, EndOfText rule)
     else if (encoding == TextEncoding::utf8_bom)
         std::fill_n(text.begin(), kUtf8Bom.size(), ' ');
     text.resize(text_end(text, rule));
+}
+
+std::span<char> TextDecoder::decode(std::span<char> piece, std::string& out)
+{
+    out.clear();
+    if (ended_)
+        return {};
+    if (!decided_) {
+        if (const auto settled = take_beginning(piece, out))
+            return *settled;
+    }
+    if (is_utf16(encoding_)) {
+        utf16_.decode(std::string_view(piece.data(), piece.size()), out);
+        return cut(std::span<char>(out));
+    }
+    return cut(piece);
+}
+
+// Holds the file's first bytes until they tell its encoding. Then, as a rule,
+// the piece is left as what remains to be read as text, and nothing is
+// returned; but when the beginning came in several pieces and belongs to the
+// text, that text is made in `out` and returned, and while the beginning is
+// still too short to tell, the empty text is returned.
+std::optional<std::span<char>> TextDecoder::take_beginning(std::span<char>& piece, std::string& out)
+{
+    const std::size_t held_before = held_size_;
+    std::size_t taken = 0;
+    while (taken < piece.size() && may_grow_into_bom(std::string_view(held_, held_size_)))
+        held_[held_size_++] = piece[taken++];
+    if (may_grow_into_bom(std::string_view(held_, held_size_)))
+        return std::span<char>();
+    decided_ = true;
+    encoding_ = detect_encoding(std::string_view(held_, held_size_));
+    if (is_utf16(encoding_)) {
+        // What is held is the mark alone: the text begins after it.
+        utf16_ = Utf16Decoder(encoding_ == TextEncoding::utf16_be);
+        piece = piece.subspan(taken);
+        return std::nullopt;
+    }
+    if (held_before == 0) {
+        // The whole beginning is in this piece, which is read in place.
+        if (encoding_ == TextEncoding::utf8_bom)
+            std::fill_n(piece.data(), kUtf8Bom.size(), ' ');
+        return std::nullopt;
+    }
+    if (encoding_ == TextEncoding::utf8_bom)
+        out.assign(kUtf8Bom.size(), ' ');
+    else
+        out.assign(held_, held_size_);
+    out.append(piece.data() + taken, piece.size() - taken);
+    return cut(std::span<char>(out));
+}
+
+std::span<char> TextDecoder::finish(std::string& out)
+{
+    out.clear();
+    if (ended_)
+        return {};
+    if (!decided_) {
+        // Too short for a mark: the bytes held are plain text.
+        decided_ = true;
+        out.assign(held_, held_size_);
+        return cut(std::span<char>(out));
+    }
+    if (is_utf16(encoding_)) {
+        utf16_.finish(out);
+        return cut(std::span<char>(out));
+    }
+    return {};
+}
+
+std::span<char> TextDecoder::cut(std::span<char> text)
+{
+    const std::size_t end = text_end(std::string_view(text.data(), text.size()), rule_);
+    if (end == text.size())
+        return text;
+    ended_ = true;
+    return text.first(end);
 }
 
 }  // namespace shell

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -66,5 +68,41 @@ std::string decode_utf16(std::string_view bytes, bool big_endian);
 // end under `rule`. A plain file costs a look at its first bytes, and under the
 // Windows rule one search for 0x1A.
 void decode_whole_text(std::string& text, EndOfText rule);
+
+// The same for a file read in consecutive pieces of any size, down to single
+// bytes: the pieces' texts, one after the other, equal decode_whole_text of the
+// whole file. The beginning of the file is held back until it shows whether it
+// is a byte-order mark, which takes at most its first three bytes.
+class TextDecoder {
+public:
+    explicit TextDecoder(EndOfText rule) : rule_(rule) {}
+
+    // The text of the next piece. For a plain or UTF-8 file it is the piece
+    // itself, changed in place (a mark's bytes become blanks) and perhaps cut
+    // short; for a UTF-16 file, and for a beginning that came in several
+    // pieces, it is in `out`, which is cleared first and whose memory is reused.
+    std::span<char> decode(std::span<char> piece, std::string& out);
+
+    // The text that the end of the file completes: a beginning too short to be
+    // a mark, or the U+FFFD of a UTF-16 file's unfinished last character. It is
+    // in `out`.
+    std::span<char> finish(std::string& out);
+
+    // True once the text has ended at a 0x1A: what follows is not text, so the
+    // rest of the file need not be read.
+    bool ended() const { return ended_; }
+
+private:
+    std::span<char> cut(std::span<char> text);
+    std::optional<std::span<char>> take_beginning(std::span<char>& piece, std::string& out);
+
+    EndOfText rule_;
+    TextEncoding encoding_ = TextEncoding::plain;
+    bool decided_ = false;
+    bool ended_ = false;
+    char held_[kLongestBom] = {};
+    std::size_t held_size_ = 0;
+    Utf16Decoder utf16_{false};
+};
 
 }  // namespace shell
