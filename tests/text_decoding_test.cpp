@@ -258,22 +258,24 @@ std::string model_utf8(const std::u16string& units, bool odd_byte)
     return out;
 }
 
-// Mostly ASCII, so that runs long enough for the decoder's fast way occur at
-// every alignment, mixed with every other kind of unit and the edge values.
-std::u16string random_units(std::mt19937& random)
+// Mostly ASCII unless said otherwise, so that runs long enough for the
+// decoder's fast way occur at every alignment, mixed with every other kind of
+// unit and the edge values.
+std::u16string random_units(std::mt19937& random, unsigned ascii_tenths = 5)
 {
     static const char16_t kEdges[] = {0, 0x1A, 0x7F, 0x80, 0x7FF, 0x800, 0xD7FF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xE000,
                                       0xFFFD, 0xFFFF};
     std::u16string units(random() % 120, u'\0');
     for (char16_t& unit : units) {
-        const auto kind = random() % 10;
+        const auto kind = random() % 10 + 5 - ascii_tenths;
         const auto value = static_cast<unsigned>(random());
         unit = static_cast<char16_t>(kind < 5    ? value % 0x80
                                      : kind == 5 ? 0x80 + value % 0x780
                                      : kind == 6 ? 0x800 + value % 0xD000
                                      : kind == 7 ? 0xD800 + value % 0x400
                                      : kind == 8 ? 0xDC00 + value % 0x400
-                                                 : unsigned{kEdges[value % std::size(kEdges)]});
+                                     : kind == 9 ? unsigned{kEdges[value % std::size(kEdges)]}
+                                                 : 0x800 + value % 0xD000);
     }
     return units;
 }
@@ -295,6 +297,28 @@ TEST(Utf16Decoder, MatchesAPlainModelOnRandomUnitsInRandomPieces)
         decoder.finish(out);
         ASSERT_EQ(out, model_utf8(units, odd_byte)) << "round " << round;
     }
+}
+
+// A whole text is decoded in its own memory, which the UTF-8 of characters of
+// three bytes may outgrow when they come before enough ASCII.
+TEST(DecodeWholeText, Utf16MatchesAPlainModelOnRandomUnitsOfEveryMix)
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 3000; ++round) {
+        const bool big_endian = random() % 2 == 0;
+        const bool odd_byte = random() % 4 == 0;
+        const std::u16string units = random_units(random, static_cast<unsigned>(round % 6));
+        const std::string file = (big_endian ? be_file(units) : le_file(units)) + (odd_byte ? "\xD8" : "");
+        ASSERT_EQ(whole(file), model_utf8(units, odd_byte)) << "round " << round;
+    }
+}
+
+TEST(DecodeWholeText, Utf16ThreeByteCharactersBeforeAnyAsciiDecodeWhole)
+{
+    const std::u16string units = u"\u20AC\u20AC\U0001F600\uFFFF" + std::u16string(1000, u'\u4E2D') + u"anna";
+    EXPECT_EQ(whole(le_file(units)), model_utf8(units, false));
+    const std::u16string lone_highs = {0xD83D, 0xD83D, 0xD83D, 0x4E2D, 0xD83D, 0xDE00};
+    EXPECT_EQ(whole(be_file(lone_highs)), model_utf8(lone_highs, false));
 }
 
 TEST(Utf16Decoder, LongTextsCrossTheDecodersInnerBlocks)
@@ -332,7 +356,8 @@ TEST(TextDecoder, PiecesCutAtAnyTwoPointsGiveTheTextOfTheWholeFile)
             const std::string expected = whole(file, rule);
             for (std::size_t first = 0; first <= file.size(); ++first) {
                 for (std::size_t second = first; second <= file.size(); ++second)
-                    ASSERT_EQ(in_pieces(file, {first, second}, rule), expected) << file << " " << first << " " << second;
+                    ASSERT_EQ(in_pieces(file, {first, second}, rule), expected)
+                        << file << " cut at " << first << " and " << second;
             }
         }
     }

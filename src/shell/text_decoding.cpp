@@ -63,6 +63,8 @@ void store_little_endian_32(char* to, std::uint32_t word)
     }
 }
 
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
 char* put_replacement(char* to)
 {
     to[0] = '\xEF';
@@ -71,16 +73,28 @@ char* put_replacement(char* to)
     return to + 3;
 }
 
-// Decodes the whole code units in [from, end), whose length is even.
-// `waiting_high` is the high surrogate that waits for its low half, 0 when
-// none does, on the way in and on the way out.
-template <bool big_endian>
-char* decode_units(const unsigned char* from, const unsigned char* const end, char* to, char16_t& waiting_high)
+// Where a decoding stands: the next code unit to read, the next byte to
+// write, and the high surrogate that waits for its low half (0 when none does).
+struct Cursor {
+    const unsigned char* from;
+    char* to;
+    char16_t high;
+};
+
+// Decodes the whole code units from the cursor up to `end`, an even number of
+// bytes away. In place, the UTF-8 is written in the memory of the code units
+// themselves, behind those still to be read, and the decoding stops early
+// where the next character could overtake them; it then stops at a unit that
+// no high surrogate waits for.
+template <bool big_endian, bool in_place>
+void decode_units_as(Cursor& cursor, const unsigned char* const end)
 {
     // Four code units are ASCII when every bit but the low seven of each is clear.
     constexpr std::uint64_t kNotAscii = big_endian ? 0x80FF80FF80FF80FFu : 0xFF80FF80FF80FF80u;
-    // A local copy, as the stores through `to` could otherwise change it for all the compiler knows.
-    char16_t high = waiting_high;
+    // Local copies, as the stores through `to` could otherwise change them for all the compiler knows.
+    const unsigned char* from = cursor.from;
+    char* to = cursor.to;
+    char16_t high = cursor.high;
     while (from != end) {
         if (high == 0) {
             // Lists are mostly ASCII: four code units at a time, their low
@@ -99,6 +113,17 @@ char* decode_units(const unsigned char* from, const unsigned char* const end, ch
             }
             if (from == end)
                 break;
+        }
+        if constexpr (in_place) {
+            // A unit can give three bytes for its two, and six with the
+            // replacement of a high surrogate before it. A high surrogate that
+            // waits is read again by whoever goes on: its bytes lie beyond `to`.
+            if (from - reinterpret_cast<const unsigned char*>(to) < (high != 0 ? 4 : 1)) {
+                if (high != 0)
+                    from -= 2;
+                high = 0;
+                break;
+            }
         }
         const unsigned unit = big_endian ? (unsigned{from[0]} << 8) | from[1] : (unsigned{from[1]} << 8) | from[0];
         from += 2;
@@ -134,13 +159,35 @@ char* decode_units(const unsigned char* from, const unsigned char* const end, ch
             to += 3;
         }
     }
-    waiting_high = high;
-    return to;
+    cursor = {from, to, high};
 }
 
-char* decode_units(bool big_endian, const unsigned char* from, const unsigned char* end, char* to, char16_t& high)
+template <bool in_place>
+void decode_units(bool big_endian, Cursor& cursor, const unsigned char* end)
 {
-    return big_endian ? decode_units<true>(from, end, to, high) : decode_units<false>(from, end, to, high);
+    if (big_endian)
+        decode_units_as<true, in_place>(cursor, end);
+    else
+        decode_units_as<false, in_place>(cursor, end);
+}
+
+// Decodes a UTF-16 text, its mark included, in its own memory. Only a text
+// whose three-byte characters outrun its ASCII ones makes the UTF-8 catch up
+// with the code units not yet read; the rest of it is then decoded from a copy.
+void decode_utf16_in_place(std::string& text, bool big_endian)
+{
+    const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t unit_bytes = (text.size() - kUtf16LeBom.size()) & ~std::size_t{1};
+    Cursor cursor{begin + kUtf16LeBom.size(), text.data(), 0};
+    decode_units<true>(big_endian, cursor, cursor.from + unit_bytes);
+    const auto* const rest_begin = reinterpret_cast<const char*>(cursor.from);
+    const std::string rest(rest_begin, static_cast<std::size_t>(text.data() + text.size() - rest_begin));
+    text.resize(static_cast<std::size_t>(cursor.to - text.data()));
+    if (cursor.high != 0)
+        text.append(kReplacement);
+    Utf16Decoder decoder(big_endian);
+    decoder.decode(rest, text);
+    decoder.finish(text);
 }
 
 }  // namespace
@@ -183,20 +230,22 @@ void Utf16Decoder::decode(std::string_view bytes, std::string& out)
         const auto* const stop = from + std::min(static_cast<std::size_t>(end - from), kBlockBytes);
         const std::size_t old_size = out.size();
         out.resize(old_size + most_output(static_cast<std::size_t>(stop - from)));
-        char* to = out.data() + old_size;
+        Cursor cursor{nullptr, out.data() + old_size, high_surrogate_};
         if (has_byte_) {
             const unsigned char unit[2] = {byte_, *from++};
-            to = decode_units(big_endian_, unit, unit + 2, to, high_surrogate_);
+            cursor.from = unit;
+            decode_units<false>(big_endian_, cursor, unit + 2);
             has_byte_ = false;
         }
-        const auto* const whole_units_end = from + ((stop - from) & ~std::ptrdiff_t{1});
-        to = decode_units(big_endian_, from, whole_units_end, to, high_surrogate_);
-        from = whole_units_end;
+        cursor.from = from;
+        decode_units<false>(big_endian_, cursor, from + ((stop - from) & ~std::ptrdiff_t{1}));
+        from = cursor.from;
         if (from != stop) {
             byte_ = *from++;
             has_byte_ = true;
         }
-        out.resize(static_cast<std::size_t>(to - out.data()));
+        high_surrogate_ = cursor.high;
+        out.resize(static_cast<std::size_t>(cursor.to - out.data()));
     }
 }
 
@@ -230,7 +279,7 @@ void decode_whole_text(std::string& text, EndOfText rule)
 {
     const TextEncoding encoding = detect_encoding(text);
     if (is_utf16(encoding))
-        text = decode_utf16(std::string_view(text).substr(bom_size(encoding)), encoding == TextEncoding::utf16_be);
+        decode_utf16_in_place(text, encoding == TextEncoding::utf16_be);
     else if (encoding == TextEncoding::utf8_bom)
         std::fill_n(text.begin(), kUtf8Bom.size(), ' ');
     text.resize(text_end(text, rule));

@@ -64,9 +64,9 @@ std::string decode_utf16(std::string_view bytes, bool big_endian);
 
 // Turns a file read whole into its text, in place: a UTF-8 byte-order mark
 // becomes three blanks (which separate entries like any white space, and cost
-// no move of the rest), a UTF-16 file is decoded, and the text is cut at its
-// end under `rule`. A plain file costs a look at its first bytes, and under the
-// Windows rule one search for 0x1A.
+// no move of the rest), a UTF-16 file is decoded in the text's own memory,
+// and the text is cut at its end under `rule`. A plain file costs a look at
+// its first bytes, and under the Windows rule one search for 0x1A.
 void decode_whole_text(std::string& text, EndOfText rule);
 
 // The same for a file read in consecutive pieces of any size, down to single
