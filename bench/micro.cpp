@@ -1,16 +1,20 @@
 // Micro-benchmarks of the core routines on generated addresses, a million of
 // them unless said otherwise: splitting and counting, the two sorts straight
-// from a text, the names, the subtract and join sets, and the extraction.
+// from a text, the names, the subtract and join sets, the extraction, and the
+// decoding of a list's text.
 #include "extract/email_extraction.h"
 #include "extract/name_extraction.h"
 #include "lists/join.h"
 #include "lists/sort_entries.h"
 #include "lists/subtract.h"
 #include "shell/list_file.h"
+#include "shell/text_decoding.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
+#include <span>
 #include <string>
 
 namespace {
@@ -164,6 +168,66 @@ void extract_addresses(benchmark::State& state)
     set_bytes(state, prose.size());
 }
 BENCHMARK(extract_addresses)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
+
+void decode_plain_text(benchmark::State& state)
+{
+    // A plain list costs a look at its first bytes, and under the Windows rule
+    // one search for the end-of-text byte.
+    std::string text = address_text(kAddresses);
+    const auto rule = state.range(0) == 0 ? shell::EndOfText::none : shell::EndOfText::at_eof_byte;
+    for (auto _ : state) {
+        shell::decode_whole_text(text, rule);
+        benchmark::DoNotOptimize(text.data());
+    }
+    set_bytes(state, text.size());
+}
+BENCHMARK(decode_plain_text)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The list as a UTF-16LE file, its mark included; with Swedish letters, every
+// a and o becomes U+00E4 and U+00F6, which take the decoder's slower way.
+std::string utf16_list(bool swedish)
+{
+    const std::string text = address_text(kAddresses);
+    std::string file = "\xFF\xFE";
+    file.reserve(2 + 2 * text.size());
+    for (const char byte : text) {
+        if (swedish && (byte == 'a' || byte == 'o'))
+            file.append(byte == 'a' ? "\xE4\0" : "\xF6\0", 2);
+        else
+            file.append({byte, '\0'});
+    }
+    return file;
+}
+
+void decode_utf16_text(benchmark::State& state)
+{
+    const std::string file = utf16_list(state.range(0) != 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string text = file;
+        state.ResumeTiming();
+        shell::decode_whole_text(text, shell::EndOfText::at_eof_byte);
+        benchmark::DoNotOptimize(text.data());
+    }
+    set_bytes(state, file.size());
+}
+BENCHMARK(decode_utf16_text)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void decode_utf16_in_pieces(benchmark::State& state)
+{
+    std::string file = utf16_list(false);
+    constexpr std::size_t kPiece = std::size_t{1} << 18;
+    std::string out;
+    for (auto _ : state) {
+        shell::TextDecoder decoder(shell::EndOfText::at_eof_byte);
+        std::size_t bytes = 0;
+        for (std::size_t at = 0; at < file.size(); at += kPiece)
+            bytes += decoder.decode(std::span<char>(file).subspan(at, std::min(kPiece, file.size() - at)), out).size();
+        benchmark::DoNotOptimize(bytes += decoder.finish(out).size());
+    }
+    set_bytes(state, file.size());
+}
+BENCHMARK(decode_utf16_in_pieces)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
