@@ -42,6 +42,10 @@ void tone(unsigned hertz, unsigned milliseconds);
 // The line end of a text file on this system: CR LF on Windows, LF elsewhere.
 std::string_view file_line_end();
 
+// True where a byte 0x1A ends a text file's text, as the C runtime's text
+// mode reads it on Windows; elsewhere it is a byte like any other.
+bool text_ends_at_eof_byte();
+
 // Files. A name is used as it is given, relative to the current folder.
 
 // What a name stands for, after any symbolic links.

@@ -101,6 +101,11 @@ std::string_view file_line_end()
     return "\n";
 }
 
+bool text_ends_at_eof_byte()
+{
+    return false;
+}
+
 void prefer_large_pages(void* data, std::size_t bytes)
 {
     detail::advise_large_pages(data, bytes);

@@ -137,6 +137,11 @@ std::string_view file_line_end()
     return "\r\n";
 }
 
+bool text_ends_at_eof_byte()
+{
+    return true;
+}
+
 namespace {
 
 // Names reach the system as UTF-16, through the wide calls, so that a name

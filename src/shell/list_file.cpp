@@ -53,6 +53,11 @@ std::FILE* open_for_reading(const std::string& name)
 
 }  // namespace
 
+EndOfText text_rule()
+{
+    return platform::text_ends_at_eof_byte() ? EndOfText::at_eof_byte : EndOfText::none;
+}
+
 bool read_file_into(const std::string& name, std::string& text)
 {
     text.clear();
@@ -85,6 +90,7 @@ bool read_file_into(const std::string& name, std::string& text)
     const bool read_failed = std::ferror(file) != 0;
     std::fclose(file);
     text.resize(read_failed ? 0 : filled);
+    decode_whole_text(text, text_rule());
     return !read_failed;
 }
 
@@ -177,17 +183,12 @@ std::span<char> PieceReader::next()
     handed_ = 0;
     carried_ = 0;
     for (;;) {
-        if (!at_end_) {
-            const std::size_t room = buffer_.size() - filled_;
-            const std::size_t got = std::fread(buffer_.data() + filled_, 1, room, file_);
+        while (!at_end_ && filled_ < buffer_.size()) {
+            const std::size_t got = read_text(buffer_.data() + filled_, buffer_.size() - filled_);
+            if (failed_)
+                return {};
             filled_ += got;
-            if (got < room) {
-                if (std::ferror(file_) != 0) {
-                    failed_ = true;
-                    return {};
-                }
-                at_end_ = true;
-            }
+            at_end_ = got == 0;
         }
         if (at_end_) {
             handed_ = filled_;
@@ -204,6 +205,43 @@ std::span<char> PieceReader::next()
         }
         // One entry fills the whole buffer: the buffer grows to take more of it.
         buffer_.resize(buffer_.size() * 2);
+    }
+}
+
+std::size_t PieceReader::read_text(char* into, std::size_t room)
+{
+    for (;;) {
+        if (pending_at_ < pending_.size()) {
+            const std::size_t moved = std::min(room, pending_.size() - pending_at_);
+            std::memcpy(into, pending_.data() + pending_at_, moved);
+            pending_at_ += moved;
+            return moved;
+        }
+        if (file_read_)
+            return 0;
+        const std::size_t got = std::fread(into, 1, room, file_);
+        if (got < room) {
+            if (std::ferror(file_) != 0) {
+                failed_ = true;
+                return 0;
+            }
+            file_read_ = true;
+        }
+        // A plain file's text is its bytes, where they were read; other text is
+        // made apart and moved in as room allows.
+        const std::span<char> text = decoder_.decode({into, got}, decoded_);
+        const bool in_place = text.data() == into;
+        file_read_ = file_read_ || decoder_.ended();
+        pending_.clear();
+        pending_at_ = 0;
+        if (!in_place)
+            pending_.assign(text.data(), text.size());
+        if (file_read_) {
+            const std::span<char> last = decoder_.finish(decoded_);
+            pending_.append(last.data(), last.size());
+        }
+        if (in_place && !text.empty())
+            return text.size();
     }
 }
 

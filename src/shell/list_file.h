@@ -1,6 +1,10 @@
-// List files: plain text whose entries are the runs of bytes between white space,
-// read whole and split in one pass, and written one entry per line.
+// List files: text whose entries are the runs of bytes between white space,
+// read whole and split in one pass, or read in pieces, and written one entry
+// per line. Reading takes a file's text as text_decoding.h says: without a
+// UTF-8 byte-order mark, from UTF-16 into UTF-8, and on Windows up to a 0x1A.
 #pragma once
+
+#include "shell/text_decoding.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -20,8 +24,11 @@ constexpr bool is_separator(unsigned char byte)
     return byte == ' ' || (byte >= '\t' && byte <= '\r');
 }
 
-// The whole file, or nothing when it cannot be opened or read to its end
-// (a missing file, a directory, a read error).
+// Where a file's text ends on this system: Windows ends it at a 0x1A.
+EndOfText text_rule();
+
+// The whole file's text, or nothing when it cannot be opened or read to its
+// end (a missing file, a directory, a read error).
 std::optional<std::string> read_file(const std::string& name);
 
 // The same into a text the caller keeps, whose memory is reused: false, and
@@ -54,7 +61,7 @@ void for_each_entry(std::string_view text, Take take)
     }
 }
 
-// A list file read in pieces through one buffer that is used again and again,
+// A list file's text read in pieces through one buffer that is used again and again,
 // for the commands that need no list in memory: each piece ends at a
 // separator or at the end of the file, so that no entry is ever cut in two,
 // and a piece grows as far as needed to hold an entry larger than the buffer.
@@ -80,6 +87,9 @@ public:
     void close();
 
 private:
+    // Reads more of the file's text into `into`; 0 at its end or on failure.
+    std::size_t read_text(char* into, std::size_t room);
+
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;
     std::size_t carried_ = 0;   // bytes of an unfinished entry kept from the last read
@@ -87,6 +97,11 @@ private:
     std::size_t filled_ = 0;
     bool at_end_ = false;
     bool failed_ = false;
+    TextDecoder decoder_{text_rule()};
+    bool file_read_ = false;    // the file's bytes are all read, or its text has ended
+    std::string decoded_;       // text that the decoder made out of place
+    std::string pending_;       // text not yet moved into the buffer
+    std::size_t pending_at_ = 0;
 };
 
 // A file written through one buffer. Any failure to create, write or close

@@ -281,4 +281,31 @@ TEST(SwedishNamesFailure, MissingListIsNamedAsTyped)
     EXPECT_EQ(result.status, 1);
 }
 
+// Lists as Windows editors save them.
+
+TEST(WindowsText, EndOfTextByteEndsTheList)
+{
+    // copy /a and older editors end a text with 0x1A; what follows is not read.
+    const Files before = {{"dos.txt", "ann@x.se\r\nbo@y.se\r\n\x1a" "ghost@z.se\r\n"}};
+    e2e::Folder folder;
+    folder.write(before);
+    const auto result = folder.run("c dos\r\na dos\r\nq\r\n");
+    EXPECT_EQ(result.out.substr(0, kMenu.size() + counted("dos.txt", 2).size()), kMenu + counted("dos.txt", 2));
+    EXPECT_EQ(folder.files(), with(before, "dos_a.txt", "ann@x.se\r\nbo@y.se\r\n"));
+}
+
+TEST(WindowsText, UnicodeAndUtf8WithMarkAreReadAsTheirText)
+{
+    // Notepad's "Unicode" (UTF-16 little-endian) and "UTF-8 with BOM".
+    constexpr char kUnicode[] = "\xFF\xFE" "b\0o\0@\0y\0\r\0\n\0\xE5\0s\0a\0@\0x\0\r\0\n\0";
+    const std::string unicode(kUnicode, sizeof kUnicode - 1);
+    const Files before = {{"unicode.txt", unicode}, {"marked.txt", "\xEF\xBB\xBF" "bo@y\r\nann@x\r\n"}};
+    e2e::Folder folder;
+    folder.write(before);
+    (void)folder.run("a unicode\r\na marked\r\nq\r\n");
+    Files after = with(before, "unicode_a.txt", "bo@y\r\n\xC3\xA5sa@x\r\n");
+    after["marked_a.txt"] = "ann@x\r\nbo@y\r\n";
+    EXPECT_EQ(folder.files(), after);
+}
+
 }  // namespace
