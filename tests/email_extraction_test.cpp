@@ -14,8 +14,9 @@ using Words = std::vector<std::string>;
 Words extracted(std::string text)
 {
     extract::break_text(text);
-    const auto words = extract::words_with_at_signs(text);
-    return Words(words.begin(), words.end());
+    Words words;
+    extract::for_each_word_with_at_signs(text, [&words](std::string_view word) { words.emplace_back(word); });
+    return words;
 }
 
 TEST(BreakText, TurnsTheFiveBreakCharactersIntoLineEnds)
@@ -152,6 +153,24 @@ TEST(EmailExtractionFailure, IntermediateThatCannotBeWrittenExitsAndIsRemoved)
     EXPECT_EQ(result.events, (std::vector<std::string>{"remove cleanfile.txt", "pause 2000"}));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(folder.files().count("cleanfile.txt"), 0U);
+}
+
+// A result name that is a link to the text itself: the text is replaced by
+// its addresses only once it has been read whole, and the link stays.
+TEST(EmailExtraction, AResultLinkedToItsOwnTextGetsTheAddressesOfTheWholeText)
+{
+    e2e::Folder folder;
+    std::string text;
+    for (int i = 0; text.size() < 600000; ++i)
+        text.append("<p").append(std::to_string(i)).append("@x.se>, ");
+    folder.write("t.txt", text);
+    folder.shell("ln -s t.txt tEPX.txt");
+    const auto result = folder.run("e t q\n");
+    EXPECT_EQ(result.out, menu() + done("tEPX.txt") + menu());
+    std::string expected;
+    for (const std::string& word : extracted(text))
+        expected.append(word).append("\n");
+    EXPECT_TRUE(folder.files() == (e2e::Files{{"t.txt", expected}, {"tEPX.txt", "<link to t.txt>"}}));
 }
 
 TEST(EmailExtraction, ShippedProgramReallyPausesThreeSecondsAfterTheResult)

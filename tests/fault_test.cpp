@@ -207,8 +207,9 @@ TEST_P(CommandFault, ConsoleToNowhereStillRunsAWholeSession)
     const auto result =
         folder.run_shell(command.typed + "\nq\n", "sh -c 'exec " + e2e::kRecordingProgram + " > /dev/null'");
     EXPECT_EQ(result.status, 0);
-    if (!command.output.empty())
+    if (!command.output.empty()) {
         EXPECT_EQ(folder.files().count(command.output), 1U);
+    }
 }
 
 TEST_P(CommandFault, ClosedConsoleInputEndsTheProgram)

@@ -87,7 +87,7 @@ TEST(LowerCaseLargeList, EntriesAcrossAndBeyondTheBufferComeOutWhole)
 }
 
 // A result name that is a link to the list itself still gives the whole list
-// lowered, as the list is read whole before the result is written.
+// lowered, as the result takes its place only once the list is read whole.
 TEST(LowerCaseLargeList, AResultLinkedToTheListGetsTheWholeList)
 {
     e2e::Folder folder;

@@ -20,47 +20,6 @@ constexpr std::string_view kDone = "It is done, see file ";
 
 }  // namespace
 
-std::vector<std::string_view> lowered_entries(std::string& text)
-{
-    // Lowering the whole text before splitting it is fCaser entry by entry:
-    // the byte rule leaves white space alone, and no entry is ever empty.
-    lower_letters(text);
-    return shell::split_entries(text);
-}
-
-namespace {
-
-// The list goes through one small buffer, piece by piece, lowered in place and
-// written one entry per line: no list is held in memory. The console ends as
-// it would after reading the whole list first: a list that cannot be read is
-// reported before anything is written, and the result's own failure only
-// after the whole list has been read. The result takes its place only when
-// complete, so a result that is the list itself under another name is read
-// to its end before it changes.
-void lower_in_pieces(shell::PieceReader& input, const std::string& input_name, const std::string& output_name)
-{
-    auto piece = input.next();
-    if (input.failed())
-        shell::fail(kCantFind, input_name, shell::kShuttingDown);
-    shell::OutputFile out;
-    const bool opened = out.open(output_name);
-    for (; !piece.empty(); piece = input.next()) {
-        if (!opened)
-            continue;
-        lower_letters(piece);
-        shell::for_each_entry({piece.data(), piece.size()}, [&out](std::string_view entry) { out.write_line(entry); });
-    }
-    if (input.failed()) {
-        out.remove();
-        shell::fail(kCantFind, input_name, shell::kShuttingDown);
-    }
-    shell::print_line();
-    if (!out.close())
-        shell::fail(kCantWrite, output_name, shell::kShuttingDown);
-}
-
-}  // namespace
-
 // The scratch names "Tempstring.txt" and "Cleanstring.txt" are never written
 // here, so a file of either name can only be the user's and is left alone.
 void run_lower_case()
@@ -71,10 +30,27 @@ void run_lower_case()
     const std::string output_name = stem + "_low.txt";
     const std::string input_name = stem + ".txt";
 
-    shell::PieceReader input;
-    if (!input.open(input_name))
+    // The list goes through one small buffer, piece by piece, lowered in
+    // place and written one entry per line: no list is held in memory. The
+    // result takes its place only once complete, so a result that is the list
+    // itself under another name is read to its end before it changes.
+    shell::PieceReader list;
+    if (!list.open(input_name))
         shell::fail(kCantFind, input_name, shell::kShuttingDown);
-    lower_in_pieces(input, input_name, output_name);
+    shell::OutputFile out;
+    const bool read = shell::stream_list(
+        list, out, [&] { return out.open(output_name); },
+        [&out](std::span<char> piece) {
+            lower_letters(piece);
+            shell::for_each_entry({piece.data(), piece.size()}, [&out](std::string_view entry) { out.write_line(entry); });
+        });
+    // The console ends as it would after reading the whole list first: the
+    // list's failure comes before the result's.
+    if (!read)
+        shell::fail(kCantFind, input_name, shell::kShuttingDown);
+    shell::print_line();
+    if (!out.close())
+        shell::fail(kCantWrite, output_name, shell::kShuttingDown);
     shell::print_line_with_name(kDone, output_name);
     shell::print_line();
 }

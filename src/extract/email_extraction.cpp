@@ -36,13 +36,6 @@ void break_text(std::span<char> text)
         byte = is_break(byte) ? '\n' : byte;
 }
 
-std::vector<std::string_view> words_with_at_signs(std::string_view text)
-{
-    std::vector<std::string_view> words;
-    for_each_word_with_at_signs(text, [&words](std::string_view word) { words.push_back(word); });
-    return words;
-}
-
 std::string open_intermediate(shell::OutputFile& out)
 {
     // The folder holds finitely many names, so a free one comes at last.
@@ -63,24 +56,22 @@ namespace {
 // leaves nothing behind, and the intermediate's failure is reported after it.
 // The intermediate lives as long as `intermediate`, which removes it on every
 // way out of the command.
-std::string write_intermediate(shell::PieceReader& input, const std::string& input_name,
-                               shell::OutputFile& intermediate)
+std::string write_intermediate(shell::PieceReader& text, const std::string& text_name, shell::OutputFile& intermediate)
 {
-    auto piece = input.next();
-    if (input.failed())
-        shell::fail(kCantFind, input_name, shell::kExiting);
-    std::string name = open_intermediate(intermediate);
-    for (; !piece.empty(); piece = input.next()) {
-        if (name.empty())
-            continue;
-        break_text(piece);
-        intermediate.write({piece.data(), piece.size()});
-    }
+    std::string name;
+    const bool read = shell::stream_list(
+        text, intermediate,
+        [&] {
+            name = open_intermediate(intermediate);
+            return !name.empty();
+        },
+        [&intermediate](std::span<char> piece) {
+            break_text(piece);
+            intermediate.write({piece.data(), piece.size()});
+        });
+    if (!read)
+        shell::fail(kCantFind, text_name, shell::kExiting);
     const bool written = !name.empty() && intermediate.close();
-    if (input.failed()) {
-        intermediate.remove();
-        shell::fail(kCantFind, input_name, shell::kExiting);
-    }
     shell::print_line();
     if (!written)
         shell::fail(kCantWriteIntermediate, {}, shell::kExiting);
@@ -94,25 +85,16 @@ void write_result(shell::OutputFile& intermediate, const std::string& intermedia
                   const std::string& result_name)
 {
     shell::PieceReader back;
-    const bool reopened = back.open(intermediate_name);
-    auto piece = back.next();
-    if (!reopened || back.failed()) {
-        back.close();
-        intermediate.remove();
-        shell::fail(kCantFindIntermediate, {}, shell::kExiting);
-    }
     shell::OutputFile result;
-    const bool opened = result.open(result_name);
-    for (; !piece.empty(); piece = back.next()) {
-        if (opened) {
-            for_each_word_with_at_signs({piece.data(), piece.size()},
-                                        [&result](std::string_view word) { result.write_line(word); });
-        }
-    }
-    const bool read_whole = !back.failed();
+    const bool read = back.open(intermediate_name) &&
+                      shell::stream_list(
+                          back, result, [&] { return result.open(result_name); },
+                          [&result](std::span<char> piece) {
+                              for_each_word_with_at_signs({piece.data(), piece.size()},
+                                                          [&result](std::string_view word) { result.write_line(word); });
+                          });
     back.close();
-    if (!read_whole) {
-        result.remove();
+    if (!read) {
         intermediate.remove();
         shell::fail(kCantFindIntermediate, {}, shell::kExiting);
     }

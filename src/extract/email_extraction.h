@@ -41,9 +41,6 @@ void for_each_word_with_at_signs(std::string_view text, Take take)
     }
 }
 
-// The same words gathered in a list.
-std::vector<std::string_view> words_with_at_signs(std::string_view text);
-
 // Creates the intermediate file under the first of "cleanfile.txt",
 // "cleanfile1.txt", "cleanfile2.txt" ... that no file holds yet, so that no
 // file of the user's is ever replaced; returns its name, or an empty name

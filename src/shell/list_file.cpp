@@ -9,14 +9,6 @@
 
 namespace shell {
 
-std::optional<std::string> read_file(const std::string& name)
-{
-    std::string text;
-    if (!read_file_into(name, text))
-        return std::nullopt;
-    return text;
-}
-
 namespace {
 
 // Eight bytes at once: a byte of a word holds its high bit in the result when
@@ -58,14 +50,14 @@ EndOfText text_rule()
     return platform::text_ends_at_eof_byte() ? EndOfText::at_eof_byte : EndOfText::none;
 }
 
-bool read_file_into(const std::string& name, std::string& text)
+std::optional<std::string> read_file(const std::string& name)
 {
-    text.clear();
     std::FILE* file = open_for_reading(name);
     if (file == nullptr)
-        return false;
+        return std::nullopt;
     // The whole file is read in large blocks straight into the text.
     std::setvbuf(file, nullptr, _IONBF, 0);
+    std::string text;
 
     const auto size = platform::file_size(file);
     std::size_t filled = 0;
@@ -73,10 +65,8 @@ bool read_file_into(const std::string& name, std::string& text)
         // Room beyond the size lets the one read meet the end of the file, so
         // the text never has to grow and be copied.
         const std::size_t room = static_cast<std::size_t>(*size) + (std::size_t{1} << 16);
-        if (text.capacity() < room) {
-            text.reserve(room);
-            platform::prefer_large_pages(text.data(), room);
-        }
+        text.reserve(room);
+        platform::prefer_large_pages(text.data(), room);
         text.resize(room);
         filled = std::fread(text.data(), 1, text.size(), file);
     }
@@ -89,9 +79,11 @@ bool read_file_into(const std::string& name, std::string& text)
     }
     const bool read_failed = std::ferror(file) != 0;
     std::fclose(file);
-    text.resize(read_failed ? 0 : filled);
+    if (read_failed)
+        return std::nullopt;
+    text.resize(filled);
     decode_whole_text(text, text_rule());
-    return !read_failed;
+    return text;
 }
 
 const char* find_separator(const char* from, const char* end)

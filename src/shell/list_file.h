@@ -31,10 +31,6 @@ EndOfText text_rule();
 // end (a missing file, a directory, a read error).
 std::optional<std::string> read_file(const std::string& name);
 
-// The same into a text the caller keeps, whose memory is reused: false, and
-// the text empty, when the file cannot be opened or read to its end.
-bool read_file_into(const std::string& name, std::string& text);
-
 // The entries of a list text in order, as views into the text.
 std::vector<std::string_view> split_entries(std::string_view text);
 
@@ -173,6 +169,30 @@ private:
     int own_ = -1;        // the watch of a file of the program's own, or -1
     std::string place_;   // where a result goes once complete; empty otherwise
 };
+
+// Streams a list file's text into another file, piece by piece, through one
+// buffer: open() opens `out` once the first piece has been read, so that a
+// list that cannot be read at all leaves nothing behind, and write(piece)
+// writes what each piece becomes. False when the list cannot be read to its
+// end, and `out` then holds nothing; out.close() tells whether `out` opened
+// and was written whole.
+template <typename Open, typename Write>
+bool stream_list(PieceReader& list, OutputFile& out, Open open, Write write)
+{
+    auto piece = list.next();
+    if (list.failed())
+        return false;
+    const bool opened = open();
+    for (; !piece.empty(); piece = list.next()) {
+        if (opened)
+            write(piece);
+    }
+    if (list.failed()) {
+        out.remove();
+        return false;
+    }
+    return true;
+}
 
 // Writes one entry per line, the last one included; false when the file could
 // not be created or written completely.
