@@ -2,11 +2,13 @@
 #include "platform/large_pages.h"
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <thread>
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace platform {
@@ -37,9 +39,19 @@ void reset_colour()
         std::cout << "\x1b[0m" << std::flush;
 }
 
+// The help box fits the terminal it is drawn on, as a message box fits the
+// screen; a terminal that reports no width, a file and a pipe get the full width.
+static std::size_t help_box_width()
+{
+    winsize size{};
+    if (console_is_terminal() && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return std::min<std::size_t>(size.ws_col, kHelpFrameWidth);
+    return kHelpFrameWidth;
+}
+
 void show_help_box(const std::string& caption, const std::string& text)
 {
-    std::cout << help_frame(caption, text) << std::flush;
+    std::cout << help_frame(caption, text, help_box_width()) << std::flush;
 }
 
 void pause(unsigned milliseconds)
