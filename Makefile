@@ -82,5 +82,23 @@ dist: $(WINDOWS)/build.ninja
 	cmake --preset windows $(CMAKE_ARGS) > /dev/null
 	cmake --build $(WINDOWS) --target dist -j $(JOBS)
 
+# Installing on Linux: bin/mordavelle, share/man/man1/mordavelle.1 and
+# share/doc/mordavelle/README.md under PREFIX. DESTDIR, when set, goes in
+# front of every path, as packagers expect.
+PREFIX ?= /usr/local
+PACKAGE := $(BUILD_DIR)/package
+.PHONY: install package
+
+install: build
+	cmake --install $(RELEASE) --prefix $(PREFIX)
+
+# Packages made by CPack from the same install: a .deb (its Depends found by
+# dpkg-shlibdeps) and a .tar.gz, in build/package/.
+package: build
+	rm -rf $(PACKAGE)
+	cd $(RELEASE) && cpack -B $(abspath $(PACKAGE))
+	rm -rf $(PACKAGE)/_CPack_Packages
+	@ls -1 $(PACKAGE)/*
+
 clean:
 	rm -rf $(BUILD_DIR)
