@@ -74,14 +74,31 @@ windows-test: windows
 	cmake --build $(WIN_HOST) -j $(JOBS)
 	ctest --test-dir $(WIN_HOST) --output-on-failure -j $(JOBS)
 
-# The zip for Windows users: the program and a short text in Windows line ends.
-dist: windows
-	rm -rf $(BUILD_DIR)/dist
-	mkdir -p $(BUILD_DIR)/dist/files
-	cp $(WINDOWS)/mordavelle.exe $(BUILD_DIR)/dist/files/
-	sed 's/$$/\r/' dist/README-Windows.txt > $(BUILD_DIR)/dist/files/README.txt
-	cd $(BUILD_DIR)/dist/files && cmake -E tar cf ../mordavelle-windows.zip --format=zip mordavelle.exe README.txt
-	@echo "$(BUILD_DIR)/dist/mordavelle-windows.zip"
+# The zip for Windows users: build/dist/mordavelle-<version>-windows-x64.zip,
+# the program and a short text in Windows line ends, and SHA256SUMS beside it.
+# The preset is applied again, so that a build folder configured before it
+# named build/dist gets that folder too.
+dist: $(WINDOWS)/build.ninja
+	cmake --preset windows $(CMAKE_ARGS) > /dev/null
+	cmake --build $(WINDOWS) --target dist -j $(JOBS)
+
+# Installing on Linux: bin/mordavelle, share/man/man1/mordavelle.1 and
+# share/doc/mordavelle/README.md under PREFIX. DESTDIR, when set, goes in
+# front of every path, as packagers expect.
+PREFIX ?= /usr/local
+PACKAGE := $(BUILD_DIR)/package
+.PHONY: install package
+
+install: build
+	cmake --install $(RELEASE) --prefix $(PREFIX)
+
+# Packages made by CPack from the same install: a .deb (its Depends found by
+# dpkg-shlibdeps) and a .tar.gz, in build/package/.
+package: build
+	rm -rf $(PACKAGE)
+	cd $(RELEASE) && cpack -B $(abspath $(PACKAGE))
+	rm -rf $(PACKAGE)/_CPack_Packages
+	@ls -1 $(PACKAGE)/*
 
 clean:
 	rm -rf $(BUILD_DIR)

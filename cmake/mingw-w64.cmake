@@ -6,6 +6,8 @@ set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(MINGW_TRIPLET x86_64-w64-mingw32 CACHE STRING "Target triplet of the MinGW-w64 cross tools")
 
 set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++)
+# The resource compiler, for the program's icon, version information and manifest.
+set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
 
 # Headers and libraries come from the MinGW tree only; programs run on the build machine.
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})

@@ -69,13 +69,4 @@ TEST(MenuColours, TerminalGetsBrightRedAndGreenThenReset)
     EXPECT_GT(screen.rfind("\x1b[0m"), screen.rfind("\x1b[92m")) << screen;
 }
 
-TEST(HelpFrame, HoldsCaptionAndTextOnLinesOfTheirOwn)
-{
-    const std::string frame = platform::help_frame("Mordsavelle", shell::kHelpText);
-    EXPECT_NE(frame.find("| Mordsavelle "), std::string::npos);
-    EXPECT_NE(frame.find("| " + std::string{shell::kHelpText} + " |\n"), std::string::npos);
-    const auto first_line_end = frame.find('\n');
-    EXPECT_EQ(first_line_end, shell::kHelpText.size() + 4);
-}
-
 }  // namespace

@@ -3,11 +3,13 @@
 #include "platform/platform.h"
 #include "platform/posix_files.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <thread>
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace platform {
@@ -17,6 +19,16 @@ bool console_is_terminal()
 {
     static const bool is_terminal = isatty(STDOUT_FILENO) == 1;
     return is_terminal;
+}
+
+// The help box fits the terminal it is drawn on, as a message box fits the
+// screen; a terminal that reports no width, a file and a pipe get the full width.
+std::size_t help_box_width()
+{
+    winsize size{};
+    if (console_is_terminal() && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return std::min<std::size_t>(size.ws_col, kHelpFrameWidth);
+    return kHelpFrameWidth;
 }
 
 }  // namespace
@@ -39,7 +51,7 @@ void reset_colour()
 
 void show_help_box(const std::string& caption, const std::string& text)
 {
-    std::cout << help_frame(caption, text) << std::flush;
+    std::cout << help_frame(caption, text, help_box_width()) << std::flush;
 }
 
 void write_typed_name(std::string_view name)

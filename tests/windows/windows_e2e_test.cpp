@@ -192,7 +192,7 @@ TEST(WindowsResult, ResultThatCannotBeWrittenWholeLeavesTheEarlierOne)
 }
 
 // Ctrl-C, pressed by a helper on a console that it shares with the program.
-const std::string kCtrlC = std::string{MORDAVELLE_WINE} + " '" + MORDAVELLE_CTRL_C_HELPER + "' ";
+const std::string kCtrlC = std::string{MORDAVELLE_UNDER_WINE} + " '" + MORDAVELLE_CTRL_C_HELPER + "' ";
 const std::string kProgram = std::string{" '"} + MORDAVELLE_PROGRAM_ON_Z + "'";
 const std::vector<std::string> kInterrupted = {"ctrl-c exit c000013a"};
 
