@@ -7,7 +7,7 @@
 #include "lists/join.h"
 #include "lists/sort_entries.h"
 #include "lists/subtract.h"
-#include "shell/list_file.h"
+#include "shell/entries.h"
 #include "shell/text_decoding.h"
 
 #include <benchmark/benchmark.h>

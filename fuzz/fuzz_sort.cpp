@@ -4,7 +4,7 @@
 #include "extract/name_extraction.h"
 #include "lists/sort_entries.h"
 #include "shell/failure.h"
-#include "shell/list_file.h"
+#include "shell/entries.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,5 @@
 #include "e2e.h"
+#include "shell/entries.h"
 #include "lists/alphabetical_sort.h"
 #include "lists/sort_entries.h"
 

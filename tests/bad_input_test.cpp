@@ -2,7 +2,7 @@
 // ordinary entry byte, through the file routines and through the whole menu.
 #include "e2e.h"
 #include "lists/sort_entries.h"
-#include "shell/list_file.h"
+#include "shell/entries.h"
 
 #include <gtest/gtest.h>
 

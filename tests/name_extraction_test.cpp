@@ -1,4 +1,5 @@
 #include "e2e.h"
+#include "shell/entries.h"
 #include "extract/name_extraction.h"
 
 #include <gtest/gtest.h>

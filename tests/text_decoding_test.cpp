@@ -1,4 +1,4 @@
-#include "shell/list_file.h"
+#include "shell/entries.h"
 #include "shell/text_decoding.h"
 
 #include <gtest/gtest.h>

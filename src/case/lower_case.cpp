@@ -3,6 +3,7 @@
 #include "case/case.h"
 #include "shell/console.h"
 #include "shell/failure.h"
+#include "shell/entries.h"
 #include "shell/list_file.h"
 
 namespace casing {

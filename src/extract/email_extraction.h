@@ -2,6 +2,7 @@
 // per line under the stem plus "EPX.txt".
 #pragma once
 
+#include "shell/entries.h"
 #include "shell/list_file.h"
 
 #include <algorithm>

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "shell/console.h"
 #include "shell/failure.h"
+#include "shell/entries.h"
 #include "shell/list_file.h"
 
 #include "lists/sort_entries.h"

@@ -2,6 +2,7 @@
 
 #include "shell/console.h"
 #include "shell/failure.h"
+#include "shell/entries.h"
 #include "shell/list_file.h"
 
 #include <string>

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "shell/entries.h"
 #include "shell/list_file.h"
 
 #include <algorithm>

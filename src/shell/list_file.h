@@ -1,7 +1,8 @@
-// List files: text whose entries are the runs of bytes between white space,
-// read whole and split in one pass, or read in pieces, and written one entry
-// per line. Reading takes a file's text as text_decoding.h says: without a
-// UTF-8 byte-order mark, from UTF-16 into UTF-8, and on Windows up to a 0x1A.
+// List files on disk: read whole, or in pieces that end between entries, and
+// written one entry per line through the one path that puts a result in place
+// whole or not at all. Reading takes a file's text as text_decoding.h says:
+// without a UTF-8 byte-order mark, from UTF-16 into UTF-8, and on Windows up
+// to a 0x1A. What an entry is, entries.h says.
 #pragma once
 
 #include "shell/text_decoding.h"
@@ -16,46 +17,12 @@
 
 namespace shell {
 
-// The six bytes that separate entries: blank, tab, line feed, vertical tab,
-// form feed and carriage return. Every other byte, NUL and 0x80-0xFF included,
-// belongs to an entry.
-constexpr bool is_separator(unsigned char byte)
-{
-    return byte == ' ' || (byte >= '\t' && byte <= '\r');
-}
-
 // Where a file's text ends on this system: Windows ends it at a 0x1A.
 EndOfText text_rule();
 
 // The whole file's text, or nothing when it cannot be opened or read to its
 // end (a missing file, a directory, a read error).
 std::optional<std::string> read_file(const std::string& name);
-
-// The entries of a list text in order, as views into the text.
-std::vector<std::string_view> split_entries(std::string_view text);
-
-// How many entries a list text holds, without making them.
-std::size_t count_entries(std::string_view text);
-
-// The first separator at or after `from`, or `end` when there is none.
-const char* find_separator(const char* from, const char* end);
-
-// Hands each entry of a list text to `take` in order, as a view into the text.
-template <typename Take>
-void for_each_entry(std::string_view text, Take take)
-{
-    const char* const end = text.data() + text.size();
-    const char* cursor = text.data();
-    for (;;) {
-        while (cursor != end && is_separator(static_cast<unsigned char>(*cursor)))
-            ++cursor;
-        if (cursor == end)
-            return;
-        const char* const stop = find_separator(cursor, end);
-        take(std::string_view(cursor, static_cast<std::size_t>(stop - cursor)));
-        cursor = stop;
-    }
-}
 
 // A list file's text read in pieces through one buffer that is used again and again,
 // for the commands that need no list in memory: each piece ends at a

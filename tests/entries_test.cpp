@@ -1,0 +1,38 @@
+#include "shell/entries.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using Views = std::vector<std::string_view>;
+
+TEST(SplitEntries, SeparatesOnEveryWhiteSpaceByteInAnyMix)
+{
+    EXPECT_EQ(shell::split_entries(" a\tb\n\nc\x0b" "d\x0c" "e\r\nf  "), (Views{"a", "b", "c", "d", "e", "f"}));
+}
+
+TEST(SplitEntries, KeepsTheLastEntryWithoutALineEnd)
+{
+    EXPECT_EQ(shell::split_entries("one\ntwo"), (Views{"one", "two"}));
+}
+
+TEST(SplitEntries, EmptyAndBlankTextsHoldNoEntries)
+{
+    EXPECT_TRUE(shell::split_entries("").empty());
+    EXPECT_TRUE(shell::split_entries(" \t\r\n\x0b\x0c").empty());
+}
+
+TEST(SplitEntries, NulAndHighBytesAreOrdinaryEntryBytes)
+{
+    const std::string text("a\0b \x80\xff\xa0 \x1f\x7f", 10);
+    EXPECT_EQ(shell::split_entries(text), (Views{std::string_view("a\0b", 3), "\x80\xff\xa0", "\x1f\x7f"}));
+}
+
+TEST(SplitEntries, KeepsDuplicatesInOrder)
+{
+    EXPECT_EQ(shell::split_entries("b a b"), (Views{"b", "a", "b"}));
+}
+
+}  // namespace
