@@ -54,7 +54,7 @@ fuzz:
 BENCH_SIZES ?= 1000000,10000000
 bench: build
 	$(RELEASE)/bench/mordavelle-micro
-	python3 bench/compare.py $(RELEASE)/mordavelle-bench $(RELEASE)/bench/mordavelle-generate \
+	python3 bench/compare.py $(RELEASE)/mordavelle-recording $(RELEASE)/bench/mordavelle-generate \
 		--sizes $(BENCH_SIZES) --data $(BUILD_DIR)/bench-data
 
 # The Windows program, cross-built with MinGW-w64: build/windows/mordavelle.exe.

@@ -3,7 +3,7 @@
 
     compare.py PROGRAM GENERATOR [--sizes 1000000,10000000] [--runs 5] [--data DIR] [--only LETTERS]
 
-PROGRAM is the build with the recording platform (mordavelle-bench), so pauses
+PROGRAM is the build with the recording platform (mordavelle-recording), so pauses
 and tones take no time. Each command runs as a whole process through its menu
 dialogue, alternating with its peer on the same files; the table gives the
 median of the runs after one warm-up, and our peak resident memory.

@@ -20,3 +20,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # for the build machine; the Windows program has end-to-end tests of its own
 # that run it under Wine (tests/windows/).
 set(MORDAVELLE_TESTS OFF CACHE BOOL "Build the test suite")
+# The benchmarks time the recording build on the build machine.
+set(MORDAVELLE_BENCH OFF CACHE BOOL "Build the benchmarks")
