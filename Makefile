@@ -1,5 +1,5 @@
 # A thin wrapper over CMake: every target configures what it needs and builds.
-.PHONY: all build run test test-sanitize lint fuzz bench clean
+.PHONY: all build run test test-sanitize coverage lint fuzz bench clean
 
 BUILD_DIR := build
 RELEASE := $(BUILD_DIR)/release
@@ -30,6 +30,17 @@ test-sanitize:
 	cmake --build $(BUILD_DIR)/sanitize -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --test-dir $(BUILD_DIR)/sanitize --output-on-failure -j $(JOBS)
+
+# Which lines and functions of src/ the whole suite reaches, with gcovr
+# (Debian: apt-get install gcovr): a summary here, every file's lines in
+# build/coverage/index.html. The Windows platform is measured by its own tests.
+coverage:
+	cmake --preset coverage $(CMAKE_ARGS)
+	cmake --build $(BUILD_DIR)/coverage -j $(JOBS)
+	find $(BUILD_DIR)/coverage -name '*.gcda' -delete
+	GCOV_ERROR_FILE=/dev/null ctest --test-dir $(BUILD_DIR)/coverage -j $(JOBS)
+	gcovr -r . --filter src/ --exclude src/platform/platform_windows.cpp $(BUILD_DIR)/coverage \
+		--html-details $(BUILD_DIR)/coverage/index.html --print-summary
 
 # clang-tidy over the product's sources, with the checks in .clang-tidy.
 lint: $(RELEASE)/build.ninja
