@@ -30,8 +30,21 @@ constexpr std::string_view kCreated = "Remind list created. (Reminders.txt)";
 constexpr std::string_view kSubtracting = "by substracting: ";
 const std::string kOutputName = "Reminders.txt";
 
-constexpr unsigned kDropHz = 800;
-constexpr unsigned kDropMs = 50;
+// The tones the command sounds: two long ones when it refuses the lists, and
+// a short one for each entry it drops.
+struct Tone {
+    unsigned hertz;
+    unsigned milliseconds;
+};
+constexpr Tone kRefusalFirstTone{400, 500};
+constexpr Tone kRefusalSecondTone{800, 500};
+constexpr unsigned kRefusalPauseMs = 4000;
+constexpr Tone kDropTone{800, 50};
+
+void sound(Tone tone)
+{
+    platform::tone(tone.hertz, tone.milliseconds);
+}
 
 std::string read_list(const std::string& name)
 {
@@ -48,9 +61,9 @@ std::string read_list(const std::string& name)
     shell::print_line(kTooShort);
     shell::print_line(std::string{kAttempted} + label);
     shell::print_line(shell::kShuttingDown);
-    platform::tone(400, 500);
-    platform::tone(800, 500);
-    platform::pause(4000);
+    sound(kRefusalFirstTone);
+    sound(kRefusalSecondTone);
+    platform::pause(kRefusalPauseMs);
     shell::end_program();
 }
 
@@ -112,7 +125,7 @@ void run_subtract()
         responded, [&](auto visit) { shell::for_each_entry(all_text, visit); },
         [&](std::string_view entry, std::size_t hash) {
             if (responded.contains(entry, hash))
-                platform::tone(kDropHz, kDropMs);
+                sound(kDropTone);
             else
                 out.write_line(entry);
         });
