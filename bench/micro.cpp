@@ -81,7 +81,7 @@ void sort_text_by_bytes(benchmark::State& state)
 {
     const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(lists::SortedText(text, false).size());
+        benchmark::DoNotOptimize(lists::SortedText(text, lists::SortOrder::bytes).size());
     set_bytes(state, text.size());
 }
 BENCHMARK(sort_text_by_bytes)->Arg(10'000)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
@@ -90,7 +90,7 @@ void sort_text_by_department(benchmark::State& state)
 {
     const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(lists::SortedText(text, true).size());
+        benchmark::DoNotOptimize(lists::SortedText(text, lists::SortOrder::department).size());
     set_bytes(state, text.size());
 }
 BENCHMARK(sort_text_by_department)->Arg(kAddresses)->Unit(benchmark::kMillisecond);

@@ -121,7 +121,7 @@ TEST(SortedText, AgreesWithTheListSortsOnRandomTexts)
         for (const bool by_department : {false, true}) {
             auto expected = shell::split_entries(text);
             by_department ? lists::sort_by_department(expected) : lists::sort_by_bytes(expected);
-            const lists::SortedText sorted(text, by_department);
+            const lists::SortedText sorted(text, by_department ? lists::SortOrder::department : lists::SortOrder::bytes);
             ASSERT_EQ(sorted.size(), expected.size());
             for (std::size_t i = 0; i < expected.size(); ++i)
                 ASSERT_EQ(sorted[i].data(), expected[i].data()) << size << " " << by_department << " " << i;

@@ -371,13 +371,18 @@ inline void sort_by_department(std::vector<std::string_view>& entries)
     sort_detail::sort_by_key(entries, sort_detail::department_offset);
 }
 
+// The two orders a list is sorted in.
+enum class SortOrder {
+    bytes,       // whole entries in byte order
+    department,  // department keys in byte order
+};
+
 // The entries of a list text in sorted order, as the two sorts above give
 // them, without a list of the entries in file order: records made straight
 // from the text are sorted, and the entries are read out of them in turn.
 class SortedText {
 public:
-    // `by_department` chooses department order; otherwise byte order.
-    SortedText(std::string_view text, bool by_department);
+    SortedText(std::string_view text, SortOrder order);
 
     std::size_t size() const { return count_; }
     std::string_view operator[](std::size_t i) const
@@ -405,8 +410,9 @@ private:
     std::vector<std::string_view> fallback_;  // entries too long for records
 };
 
-inline SortedText::SortedText(std::string_view text, bool by_department)
+inline SortedText::SortedText(std::string_view text, SortOrder order)
 {
+    const bool by_department = order == SortOrder::department;
     if (by_department)
         sort(sort_detail::text_keys(text, sort_detail::department_offset));
     else
