@@ -95,21 +95,6 @@ void sort_text_by_department(benchmark::State& state)
 }
 BENCHMARK(sort_text_by_department)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
 
-void sort_list_by_bytes(benchmark::State& state)
-{
-    const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
-    const auto entries = shell::split_entries(text);
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto sorted = entries;
-        state.ResumeTiming();
-        lists::sort_by_bytes(sorted);
-        benchmark::DoNotOptimize(sorted.data());
-    }
-    set_bytes(state, text.size());
-}
-BENCHMARK(sort_list_by_bytes)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
-
 void sort_names(benchmark::State& state)
 {
     const std::string text = address_text(static_cast<std::size_t>(state.range(0)));

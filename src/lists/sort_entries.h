@@ -15,10 +15,10 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 namespace lists {
 
@@ -215,14 +215,14 @@ inline std::unique_ptr<Item[]> fresh_items(std::size_t count)
     return items;
 }
 
+// The one limit of the sort: a record keeps the size of its key, and its
+// number, in 32 bits.
 constexpr std::size_t kLargestKey = std::numeric_limits<std::uint32_t>::max();
 
 // How many keys begin with each byte, as the places where each byte's part
-// of the records begins; fits is false when a key or a number is larger than
-// a record holds (kLargestKey).
+// of the records begins.
 struct KeyCounts {
     std::array<std::size_t, 257> starts{};
-    bool fits = true;
 
     std::size_t total() const
     {
@@ -238,9 +238,8 @@ template <typename ForEachKey>
 KeyCounts count_keys(ForEachKey for_each_key)
 {
     KeyCounts counts;
-    for_each_key([&counts](std::string_view key, std::size_t extra) {
+    for_each_key([&counts](std::string_view key, std::size_t) {
         ++counts.starts[1 + (key.empty() ? 0 : static_cast<unsigned char>(key[0]))];
-        counts.fits = counts.fits && key.size() <= kLargestKey && extra <= kLargestKey;
     });
     return counts;
 }
@@ -250,7 +249,11 @@ KeyCounts count_keys(ForEachKey for_each_key)
 // then each part is sorted, stably, and with equal keys in the order of their
 // numbers when `ties` is set. Fresh memory is dear (every new page costs the
 // system a fault): dealing records out as they are made leaves the sort
-// scratch space for the largest part only.
+// scratch space for the largest part only. A key or a number of 4 GiB or more
+// does not fit a record: the sort refuses it with std::length_error, which
+// the menu reports as too little memory, as it does for a set of too many
+// entries. It is refused when the sort begins, not when it is dealt, so that
+// a caller can finish its own checks of every key first.
 class DealtItems {
 public:
     explicit DealtItems(const KeyCounts& counts) : starts_(counts.starts)
@@ -265,6 +268,10 @@ public:
 
     void deal(std::string_view key, std::size_t extra)
     {
+        if (key.size() > kLargestKey || extra > kLargestKey) {
+            too_large_ = true;
+            return;
+        }
         Item item{{}, key.data(), static_cast<std::uint32_t>(key.size()), static_cast<std::uint32_t>(extra)};
         for (std::size_t slot = 0; slot < kCarried; ++slot)
             item.chunks[slot] = load_chunk(item.key, key.size(), slot * kChunkBytes);
@@ -273,6 +280,8 @@ public:
 
     std::unique_ptr<Item[]> sort(bool ties)
     {
+        if (too_large_)
+            throw std::length_error("a key too large for the sort");
         if (largest_part_ > 1) {
             const auto scratch = fresh_items(largest_part_);
             for (std::size_t byte = 0; byte < 256; ++byte)
@@ -285,6 +294,7 @@ private:
     std::array<std::size_t, 257> starts_;
     std::array<std::size_t, 257> next_{};
     std::size_t largest_part_ = 0;
+    bool too_large_ = false;
     std::unique_ptr<Item[]> items_;
 };
 
@@ -298,18 +308,8 @@ std::unique_ptr<Item[]> deal_and_sort(const KeyCounts& counts, ForEachKey for_ea
     return dealt.sort(ties);
 }
 
-// Both steps: nothing comes back when a key or a number does not fit a record.
-template <typename ForEachKey>
-std::unique_ptr<Item[]> sort_keys(ForEachKey for_each_key, bool ties)
-{
-    const KeyCounts counts = count_keys(for_each_key);
-    if (!counts.fits)
-        return nullptr;
-    return deal_and_sort(counts, for_each_key, ties);
-}
-
 // The keys that key_offset finds in the entries of a list text, each an
-// entry's tail, handed over as sort_keys asks for them.
+// entry's tail, handed over as count_keys and deal_and_sort ask for them.
 template <typename KeyOffset>
 auto text_keys(std::string_view text, KeyOffset key_offset)
 {
@@ -319,32 +319,6 @@ auto text_keys(std::string_view text, KeyOffset key_offset)
             take(entry.substr(offset), offset);
         });
     };
-}
-
-// Sorts the entries by the keys that key_offset finds in them, stably.
-template <typename KeyOffset>
-void sort_by_key(std::vector<std::string_view>& entries, KeyOffset key_offset)
-{
-    const std::size_t count = entries.size();
-    if (count < 2)
-        return;
-    const auto items = sort_keys(
-        [&](auto take) {
-            for (const std::string_view entry : entries) {
-                const std::size_t offset = key_offset(entry);
-                take(entry.substr(offset), offset);
-            }
-        },
-        false);
-    if (!items) {
-        // Records keep sizes in 32 bits; an entry of four gigabytes takes the plain way.
-        std::stable_sort(entries.begin(), entries.end(), [&](std::string_view a, std::string_view b) {
-            return a.substr(key_offset(a)) < b.substr(key_offset(b));
-        });
-        return;
-    }
-    for (std::size_t i = 0; i < count; ++i)
-        entries[i] = {items[i].key - items[i].extra, std::size_t{items[i].key_size} + items[i].extra};
 }
 
 inline std::size_t no_offset(std::string_view)
@@ -359,27 +333,16 @@ inline std::size_t department_offset(std::string_view entry)
 
 }  // namespace sort_detail
 
-// Byte order of whole entries; equal entries are indistinguishable.
-inline void sort_by_bytes(std::vector<std::string_view>& entries)
-{
-    sort_detail::sort_by_key(entries, sort_detail::no_offset);
-}
-
-// Order of department keys; addresses of one department keep their input order.
-inline void sort_by_department(std::vector<std::string_view>& entries)
-{
-    sort_detail::sort_by_key(entries, sort_detail::department_offset);
-}
-
 // The two orders a list is sorted in.
 enum class SortOrder {
     bytes,       // whole entries in byte order
     department,  // department keys in byte order
 };
 
-// The entries of a list text in sorted order, as the two sorts above give
-// them, without a list of the entries in file order: records made straight
-// from the text are sorted, and the entries are read out of them in turn.
+// The entries of a list text in sorted order, entries with equal keys in
+// their input order, without a list of the entries in file order: records
+// made straight from the text are sorted, and the entries are read out of
+// them in turn. An entry of 4 GiB or more is refused with std::length_error.
 class SortedText {
 public:
     SortedText(std::string_view text, SortOrder order);
@@ -387,44 +350,29 @@ public:
     std::size_t size() const { return count_; }
     std::string_view operator[](std::size_t i) const
     {
-        if (!items_)
-            return fallback_[i];
         const sort_detail::Item& item = items_[i];
         return {item.key - item.extra, std::size_t{item.key_size} + item.extra};
     }
 
 private:
-    // Leaves no records when an entry is too long for them.
     template <typename ForEachKey>
     void sort(ForEachKey for_each_key)
     {
         const auto counts = sort_detail::count_keys(for_each_key);
-        if (!counts.fits)
-            return;
         count_ = counts.total();
         items_ = sort_detail::deal_and_sort(counts, for_each_key, false);
     }
 
     std::size_t count_ = 0;
     std::unique_ptr<sort_detail::Item[]> items_;
-    std::vector<std::string_view> fallback_;  // entries too long for records
 };
 
 inline SortedText::SortedText(std::string_view text, SortOrder order)
 {
-    const bool by_department = order == SortOrder::department;
-    if (by_department)
+    if (order == SortOrder::department)
         sort(sort_detail::text_keys(text, sort_detail::department_offset));
     else
         sort(sort_detail::text_keys(text, sort_detail::no_offset));
-    if (items_)
-        return;
-    fallback_ = shell::split_entries(text);
-    count_ = fallback_.size();
-    if (by_department)
-        sort_by_department(fallback_);
-    else
-        sort_by_bytes(fallback_);
 }
 
 // How many entries ahead of the one being written are asked for early.
