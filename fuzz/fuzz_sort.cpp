@@ -71,9 +71,14 @@ void check_names(std::string_view text)
         std::abort();
     if (empty_part)
         return;
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        if (sorted.items[i].key_view() != expected[i].first || sorted.items[i].extra != expected[i].second)
+    std::size_t i = 0;
+    sorted.keys.for_each([&](std::string_view key, std::size_t tie) {
+        if (i >= expected.size() || key != expected[i].first || tie != expected[i].second)
             std::abort();
+        ++i;
+    });
+    if (i != expected.size())
+        std::abort();
 }
 
 }  // namespace

@@ -21,10 +21,7 @@ using Keys = std::vector<std::pair<std::string, std::size_t>>;
 Keys keys_of(const extract::SortedNameKeys& sorted)
 {
     Keys keys;
-    if (!sorted.items)
-        return keys;
-    for (std::size_t i = 0; i < sorted.entries; ++i)
-        keys.emplace_back(std::string{sorted.items[i].key_view()}, sorted.items[i].extra);
+    sorted.keys.for_each([&keys](std::string_view key, std::size_t tie) { keys.emplace_back(key, tie); });
     return keys;
 }
 

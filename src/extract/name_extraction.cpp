@@ -9,6 +9,7 @@
 #include "lists/sort_entries.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace extract {
@@ -36,8 +37,6 @@ constexpr std::string_view kDone = "Done! Names are in:";
     platform::pause(kRefusalPauseMs);
     shell::end_program();
 }
-
-constexpr std::size_t kPrefetchAhead = 12;
 
 }  // namespace
 
@@ -71,17 +70,17 @@ SortedNameKeys sort_names_in_place(std::string& text)
 {
     SortedNameKeys sorted;
     // A key begins with its entry's first byte, raised: counting those first
-    // lets the records be dealt out as the keys are made.
-    lists::sort_detail::KeyCounts counts;
-    shell::for_each_entry(text, [&counts](std::string_view entry) {
-        ++counts.starts[1 + static_cast<unsigned char>(raised(entry[0]))];
+    // lets the sorter take each key as it is made.
+    std::array<std::size_t, 256> first_bytes{};
+    shell::for_each_entry(text, [&first_bytes](std::string_view entry) {
+        ++first_bytes[static_cast<unsigned char>(raised(entry[0]))];
     });
-    lists::sort_detail::DealtItems dealt(counts);
+    lists::KeySorter sorter(first_bytes);
 
     // One walk makes the dot test and, while it passes and no part is empty,
-    // the keys and their records, each key in the text in place of its local
-    // part. The records keep the size of the first part, as the per cent sign
-    // no longer tells where the dot was.
+    // the keys, each in the text in place of its local part. Each key's tie is
+    // the size of its first part, as the per cent sign no longer tells where
+    // the dot was.
     shell::for_each_entry(text, [&](std::string_view entry) {
         ++sorted.entries;
         const std::string_view local = local_part(entry);
@@ -95,10 +94,10 @@ SortedNameKeys sort_names_in_place(std::string& text)
         if (!sorted.test.passes || sorted.empty_part)
             return;
         make_key(text.data() + (local.data() - text.data()), dot);
-        dealt.deal(local, dot);
+        sorter.add(local, dot);
     });
     if (sorted.test.passes && !sorted.empty_part)
-        sorted.items = dealt.sort(true);
+        sorted.keys = sorter.sort();
     return sorted;
 }
 
@@ -127,14 +126,11 @@ void run_name_extraction()
     if (sorted.empty_part)
         (void)casing::fUpper({});
     if (out.open(result_name)) {
-        for (std::size_t i = 0; i < sorted.entries; ++i) {
-            if (i + kPrefetchAhead < sorted.entries)
-                platform::prefetch(sorted.items[i + kPrefetchAhead].key);
+        sorted.keys.for_each([&](std::string_view key, std::size_t first_size) {
             // The key is written with a blank in place of its per cent sign.
-            const auto& item = sorted.items[i];
-            (*text)[static_cast<std::size_t>(item.key - text->data()) + item.extra] = ' ';
-            out.write_line(item.key_view());
-        }
+            (*text)[static_cast<std::size_t>(key.data() - text->data()) + first_size] = ' ';
+            out.write_line(key);
+        });
     }
     if (!out.close())
         shell::fail(kCantWrite, result_name, shell::kExiting);

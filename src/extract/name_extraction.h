@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,15 +27,15 @@ struct SortedNameKeys {
     DotTest test;
     std::size_t entries = 0;
     bool empty_part = false;  // some first or last part is empty, which fUpper refuses
-    std::unique_ptr<lists::sort_detail::Item[]> items;  // none when refused
+    lists::SortedKeys keys;   // none when refused; each tie is the size of the key's first part
 };
 
 // Makes the dot test over a list text and, when it passes with no empty part,
 // the name keys, sorted in byte order, and keys that are equal by the size of
 // their first parts. Each key is made in the text in place of its entry's
 // local part (the first dot becomes a per cent sign and the first letter of
-// each part is raised); each record's number is the size of the key's first
-// part. A local part of 4 GiB or more is refused with std::length_error.
+// each part is raised). A local part of 4 GiB or more is refused with
+// std::length_error.
 SortedNameKeys sort_names_in_place(std::string& text);
 
 }  // namespace extract
