@@ -85,7 +85,7 @@ private:
     };
     // Keys are read out in batches, so that a walk through them calls into
     // the sort once for many keys rather than once for each.
-    static constexpr std::size_t kBatch = 64;
+    static constexpr std::size_t kBatch = 16;
     std::size_t read(std::size_t from, std::array<Key, kBatch>& batch) const;
 
     std::size_t count_ = 0;
