@@ -323,6 +323,7 @@ DealtRecords<Record> dealt_entries(std::string_view text, KeyOffset key_offset)
     return dealt;
 }
 
+// Where the key begins in an entry, in each order.
 constexpr auto kWholeEntry = [](std::string_view) { return std::size_t{0}; };
 constexpr auto kDepartment = [](std::string_view entry) { return entry.size() - department_key(entry).size(); };
 
