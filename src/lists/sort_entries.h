@@ -28,8 +28,9 @@ enum class SortOrder {
 
 // The entries of a list text in sorted order, entries with equal keys in
 // their input order, without a list of the entries in file order. The text
-// must outlive it. An entry of 4 GiB or more is refused with
-// std::length_error, which the menu reports as too little memory.
+// must outlive it. An entry whose key, or the part before its key, is 4 GiB
+// or more is refused with std::length_error, which the menu reports as too
+// little memory.
 class SortedText {
 public:
     SortedText(std::string_view text, SortOrder order);
