@@ -85,7 +85,7 @@ void sort_text_by_bytes(benchmark::State& state)
 {
     const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(lists::SortedText(text, false).size());
+        benchmark::DoNotOptimize(lists::SortedText(text, lists::SortOrder::bytes).size());
     set_bytes(state, text.size());
 }
 BENCHMARK(sort_text_by_bytes)->Arg(10'000)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
@@ -94,25 +94,10 @@ void sort_text_by_department(benchmark::State& state)
 {
     const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(lists::SortedText(text, true).size());
+        benchmark::DoNotOptimize(lists::SortedText(text, lists::SortOrder::department).size());
     set_bytes(state, text.size());
 }
 BENCHMARK(sort_text_by_department)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
-
-void sort_list_by_bytes(benchmark::State& state)
-{
-    const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
-    const auto entries = shell::split_entries(text);
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto sorted = entries;
-        state.ResumeTiming();
-        lists::sort_by_bytes(sorted);
-        benchmark::DoNotOptimize(sorted.data());
-    }
-    set_bytes(state, text.size());
-}
-BENCHMARK(sort_list_by_bytes)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
 
 void sort_names(benchmark::State& state)
 {
@@ -121,7 +106,7 @@ void sort_names(benchmark::State& state)
         state.PauseTiming();
         std::string keys = text;
         state.ResumeTiming();
-        benchmark::DoNotOptimize(extract::sort_names_in_place(keys).items.get());
+        benchmark::DoNotOptimize(extract::sort_names_in_place(keys).keys.size());
     }
     set_bytes(state, text.size());
 }
@@ -134,8 +119,11 @@ void subtract(benchmark::State& state)
     std::vector<std::string_view> responders;
     for (std::size_t i = 0; i < all.size(); i += 5)
         responders.insert(responders.end(), {all[i], all[i + 1]});
-    for (auto _ : state)
-        benchmark::DoNotOptimize(lists::mark_responders(all, responders));
+    for (auto _ : state) {
+        std::size_t dropped = 0;
+        lists::Responders(responders).mark(all_text, [&dropped](std::string_view, bool drop) { dropped += drop; });
+        benchmark::DoNotOptimize(dropped);
+    }
     set_bytes(state, all_text.size());
 }
 BENCHMARK(subtract)->Arg(kAddresses)->Unit(benchmark::kMillisecond);

@@ -17,12 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto first = shell::split_entries(text.substr(0, split));
     const auto second = shell::split_entries(text.substr(split));
 
-    const auto dropped = lists::mark_responders(first, second);
-    if (dropped.size() != first.size())
-        std::abort();
-    for (std::size_t i = 0; i < first.size(); ++i)
-        if (dropped[i] != (std::find(second.begin(), second.end(), first[i]) != second.end()))
+    // The list of all is marked from its text, as the command marks it.
+    std::size_t marked = 0;
+    lists::Responders(second).mark(text.substr(0, split), [&](std::string_view entry, bool dropped) {
+        if (marked >= first.size() || entry.data() != first[marked].data() || entry != first[marked])
             std::abort();
+        if (dropped != (std::find(second.begin(), second.end(), entry) != second.end()))
+            std::abort();
+        ++marked;
+    });
+    if (marked != first.size())
+        std::abort();
 
     std::vector<std::string_view> expected;
     for (const auto* list : {&first, &second})

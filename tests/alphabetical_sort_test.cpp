@@ -60,73 +60,71 @@ TEST(AlphabeticalSortFailure, UnwritableResultShutsDown)
     EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
 }
 
-Views sorted_by_bytes(Views entries)
+// The entries of a list text in the order the command writes them.
+Views sorted_by_bytes(std::string_view text)
 {
-    lists::sort_by_bytes(entries);
+    const lists::SortedText sorted(text, lists::SortOrder::bytes);
+    Views entries;
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        entries.push_back(sorted[i]);
     return entries;
 }
 
-TEST(SortByBytes, HighBytesComeAfterAscii)
+TEST(SortedByBytes, HighBytesComeAfterAscii)
 {
-    EXPECT_EQ(sorted_by_bytes({"\xff", "\x80z", "z", "\x80", "\xc3\xa9", "A", "\x7f"}),
+    EXPECT_EQ(sorted_by_bytes("\xff \x80z z \x80 \xc3\xa9 A \x7f"),
               (Views{"A", "z", "\x7f", "\x80", "\x80z", "\xc3\xa9", "\xff"}));
 }
 
-TEST(SortByBytes, ABeginningComesBeforeTheLongerEntry)
+TEST(SortedByBytes, ABeginningComesBeforeTheLongerEntry)
 {
-    EXPECT_EQ(sorted_by_bytes({"abcdefghij", "abc", "abcdefghi", "ab", "abcdefgh", "abcdefghijk"}),
+    EXPECT_EQ(sorted_by_bytes("abcdefghij abc abcdefghi ab abcdefgh abcdefghijk"),
               (Views{"ab", "abc", "abcdefgh", "abcdefghi", "abcdefghij", "abcdefghijk"}));
 }
 
-TEST(SortByBytes, NulBytesAreOrdinaryLowBytes)
+TEST(SortedByBytes, NulBytesAreOrdinaryLowBytes)
 {
     const std::string_view a("ab", 2), a_nul("ab\0", 3), a_nul_nul("ab\0\0", 4), a_one("ab\x01", 3);
-    EXPECT_EQ(sorted_by_bytes({a_one, a_nul_nul, a, a_nul}), (Views{a, a_nul, a_nul_nul, a_one}));
+    EXPECT_EQ(sorted_by_bytes(std::string_view("ab\x01 ab\0\0 ab ab\0", 15)), (Views{a, a_nul, a_nul_nul, a_one}));
 }
 
-TEST(SortByBytes, KeepsEveryDuplicate)
+TEST(SortedByBytes, KeepsEveryDuplicateInInputOrder)
 {
-    EXPECT_EQ(sorted_by_bytes({"b", "a", "b", "a", "b"}), (Views{"a", "a", "b", "b", "b"}));
+    const std::string_view text = "b a b a b";
+    const Views sorted = sorted_by_bytes(text);
+    EXPECT_EQ(sorted, (Views{"a", "a", "b", "b", "b"}));
+    EXPECT_EQ(sorted[0].data(), text.data() + 2);
+    EXPECT_EQ(sorted[1].data(), text.data() + 6);
+    EXPECT_EQ(sorted[4].data(), text.data() + 8);
 }
 
-// Random entries over a few bytes, long shared beginnings included, agree with
-// the plain comparison of the standard library at every size.
-TEST(SortByBytes, AgreesWithStandardComparisonOnRandomLists)
+TEST(SortedByBytes, AnEmptyTextHasNoEntries)
+{
+    EXPECT_TRUE(sorted_by_bytes("").empty());
+    EXPECT_TRUE(sorted_by_bytes(" \t\r\n").empty());
+}
+
+// Random entries over a few bytes, long shared beginnings included, come out
+// as a stable sort with the plain comparison of the standard library puts
+// them, the very entries of the text, at every size.
+TEST(SortedByBytes, AgreesWithAStableStandardSortOnRandomLists)
 {
     std::mt19937 random(12345);
     const std::string alphabet("\0\x01@a.b\x7f\x80\xff", 9);
     for (const std::size_t size : {0U, 1U, 2U, 3U, 17U, 64U, 300U, 5000U, 100000U}) {
-        std::vector<std::string> text(size);
-        for (auto& entry : text) {
-            entry = std::string(random() % 3 == 0 ? random() % 20 : 0, 'p');
-            for (std::size_t n = random() % 24; n > 0; --n)
-                entry += alphabet[random() % alphabet.size()];
-        }
-        Views entries(text.begin(), text.end());
-        Views expected = entries;
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(sorted_by_bytes(entries), expected) << size;
-    }
-}
-
-// The sort straight from a list text gives the entries of the text, in the
-// order the list sorts give, for byte and department order alike.
-TEST(SortedText, AgreesWithTheListSortsOnRandomTexts)
-{
-    std::mt19937 random(777);
-    const std::string alphabet("\0\x01@a.b \n\x7f\x80\xff", 11);
-    for (const std::size_t size : {0U, 1U, 40U, 3000U, 200000U}) {
         std::string text;
-        for (std::size_t i = 0; i < size; ++i)
-            text += random() % 4 == 0 ? std::string(random() % 30, 'q') : alphabet.substr(random() % alphabet.size(), 1);
-        for (const bool by_department : {false, true}) {
-            auto expected = shell::split_entries(text);
-            by_department ? lists::sort_by_department(expected) : lists::sort_by_bytes(expected);
-            const lists::SortedText sorted(text, by_department);
-            ASSERT_EQ(sorted.size(), expected.size());
-            for (std::size_t i = 0; i < expected.size(); ++i)
-                ASSERT_EQ(sorted[i].data(), expected[i].data()) << size << " " << by_department << " " << i;
+        for (std::size_t i = 0; i < size; ++i) {
+            text += std::string(random() % 3 == 0 ? random() % 40 : 0, 'p');
+            for (std::size_t n = 1 + random() % 24; n > 0; --n)
+                text += alphabet[random() % alphabet.size()];
+            text += '\n';
         }
+        Views expected = shell::split_entries(text);
+        std::stable_sort(expected.begin(), expected.end());
+        const Views sorted = sorted_by_bytes(text);
+        ASSERT_EQ(sorted.size(), expected.size()) << size;
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            ASSERT_EQ(sorted[i].data(), expected[i].data()) << size << " " << i;
     }
 }
 

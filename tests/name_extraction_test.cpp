@@ -4,23 +4,36 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
 using e2e::Case;
 using e2e::lines;
 using e2e::menu;
-using Entries = std::vector<std::string_view>;
 using Names = std::vector<std::string>;
+using Keys = std::vector<std::pair<std::string, std::size_t>>;
 
-// The names as the result file shows them: first part, one blank, last part.
-Names names_of(const Entries& entries)
+// Each sorted name key with the size of its first part, in the command's order.
+Keys keys_of(const extract::SortedNameKeys& sorted)
 {
-    std::string keys;
+    Keys keys;
+    sorted.keys.for_each([&keys](std::string_view key, std::size_t tie) { keys.emplace_back(key, tie); });
+    return keys;
+}
+
+// The names as the command writes them: first part, one blank, last part.
+Names names_of(std::string text)
+{
     Names shown;
-    for (const extract::Name& name : extract::sorted_names(entries, keys))
-        shown.push_back(std::string{name.first()} + " " + std::string{name.last()});
+    for (auto& [key, first_size] : keys_of(extract::sort_names_in_place(text))) {
+        key[first_size] = ' ';
+        shown.push_back(key);
+    }
     return shown;
 }
 
@@ -33,86 +46,108 @@ TEST(LocalPart, EndsAtTheFirstAtSignOrTakesTheWholeEntry)
 
 TEST(DotTest, CountsOnlyTheDotsBeforeTheAtSign)
 {
-    const auto test = extract::test_dots({"a.b@hr.mordavelle.se", "a.b.c", "x.y@z"});
-    EXPECT_TRUE(test.passes);
-    EXPECT_EQ(test.dots, 4);
+    std::string text = "a.b@hr.mordavelle.se a.b.c\nx.y@z";
+    const auto sorted = extract::sort_names_in_place(text);
+    EXPECT_TRUE(sorted.test.passes);
+    EXPECT_EQ(sorted.test.dots, 4);
+    EXPECT_EQ(sorted.entries, 3U);
 }
 
-TEST(DotTest, OneLocalPartWithoutADotRefusesTheList)
+TEST(DotTest, OneLocalPartWithoutADotRefusesTheListAndNothingIsSorted)
 {
-    const auto test = extract::test_dots({"a.b.c.d@x", "support@it.se", "e.f@x"});
-    EXPECT_FALSE(test.passes);
-    EXPECT_EQ(test.dots, 4);
-    EXPECT_TRUE(extract::test_dots({}).passes);
+    std::string text = "a.b.c.d@x support@it.se e.f@x";
+    const auto sorted = extract::sort_names_in_place(text);
+    EXPECT_FALSE(sorted.test.passes);
+    EXPECT_EQ(sorted.test.dots, 4);
+    EXPECT_EQ(sorted.entries, 3U);
+    EXPECT_TRUE(keys_of(sorted).empty());
+}
+
+TEST(DotTest, AnEmptyListPasses)
+{
+    std::string text = " \n";
+    const auto sorted = extract::sort_names_in_place(text);
+    EXPECT_TRUE(sorted.test.passes);
+    EXPECT_EQ(sorted.test.dots, 0);
+    EXPECT_EQ(sorted.entries, 0U);
+}
+
+TEST(EmptyParts, AreReportedAndNothingIsSorted)
+{
+    for (std::string text : {"a.b@x .c@x", "a.b@x anna.@x", ".@x"}) {
+        const auto sorted = extract::sort_names_in_place(text);
+        EXPECT_TRUE(sorted.test.passes) << text;
+        EXPECT_TRUE(sorted.empty_part) << text;
+        EXPECT_TRUE(keys_of(sorted).empty()) << text;
+    }
+    std::string whole = "a.b@x c.d@x";
+    EXPECT_FALSE(extract::sort_names_in_place(whole).empty_part);
 }
 
 TEST(SortedNames, SplitAtTheFirstDotAndRaiseOnlyTheFirstLetters)
 {
-    EXPECT_EQ(names_of({"anna.maria.berg@x.se", "bo.ek", "CY.dahl@x", "3d.\xe5sa@x"}),
+    EXPECT_EQ(names_of("anna.maria.berg@x.se bo.ek CY.dahl@x 3d.\xe5sa@x"),
               (Names{"3d \xe5sa", "Anna Maria.berg", "Bo Ek", "CY Dahl"}));
 }
 
 TEST(SortedNames, DuplicatesStayAndLieTogether)
 {
-    EXPECT_EQ(names_of({"bo.ek@a", "al.berg@b", "bo.ek@c"}), (Names{"Al Berg", "Bo Ek", "Bo Ek"}));
+    EXPECT_EQ(names_of("bo.ek@a al.berg@b bo.ek@c"), (Names{"Al Berg", "Bo Ek", "Bo Ek"}));
 }
 
 TEST(SortedNames, AShorterFirstPartSortsBeforeALongerOne)
 {
     // The per cent sign between the parts sorts below every letter.
-    EXPECT_EQ(names_of({"anna.berg@x", "ann.zorn@x", "anna.ahl@x"}), (Names{"Ann Zorn", "Anna Ahl", "Anna Berg"}));
+    EXPECT_EQ(names_of("anna.berg@x ann.zorn@x anna.ahl@x"), (Names{"Ann Zorn", "Anna Ahl", "Anna Berg"}));
 }
 
 TEST(SortedNames, APerCentSignInTheFirstPartStaysInIt)
 {
-    EXPECT_EQ(names_of({"an%na.berg@x", "an.berg@x"}), (Names{"An Berg", "An%na Berg"}));
+    EXPECT_EQ(names_of("an%na.berg@x an.berg@x"), (Names{"An Berg", "An%na Berg"}));
 }
 
 TEST(SortedNames, TwoNamesSharingAKeyComeInOneOrderWhateverTheirListOrder)
 {
-    EXPECT_EQ(names_of({"1.2%3@x", "1%2.3@x"}), (Names{"1 2%3", "1%2 3"}));
-    EXPECT_EQ(names_of({"1%2.3@x", "1.2%3@x"}), (Names{"1 2%3", "1%2 3"}));
+    EXPECT_EQ(names_of("1.2%3@x 1%2.3@x"), (Names{"1 2%3", "1%2 3"}));
+    EXPECT_EQ(names_of("1%2.3@x 1.2%3@x"), (Names{"1 2%3", "1%2 3"}));
 }
 
-// The names made in the list text itself, for the command, are those of the
-// list way, in the same order: random local parts with dots and per cent signs.
-TEST(SortNamesInPlace, AgreesWithSortedNamesOnRandomLists)
+// A part of a few bytes, NUL, per cent signs and high bytes among them, after
+// a long run of one letter now and then.
+std::string random_part(std::mt19937& random, std::string_view alphabet)
+{
+    std::string part(random() % 4 == 0 ? random() % 30 : 0, 'a');
+    for (std::size_t n = 1 + random() % 4; n > 0; --n)
+        part += alphabet[random() % alphabet.size()];
+    return part;
+}
+
+// The names of random lists, many of them sharing a key, agree with the
+// plainest model: each key made on its own, and the pairs of key and first
+// part's size sorted by the standard library.
+TEST(SortedNames, AgreeWithAPlainSortOfKeysAndFirstPartsOnRandomLists)
 {
     std::mt19937 random(99);
-    const std::string alphabet = "ab.%AZ";
-    for (const std::size_t size : {1U, 50U, 20000U}) {
+    const std::string first_bytes("ab%A\0\x80\xff", 7);
+    const std::string last_bytes("ab%A.\0\x80\xff", 8);
+    for (const std::size_t size : {1U, 2U, 17U, 50U, 5000U, 100000U}) {
         std::string text;
+        Keys expected;
         for (std::size_t i = 0; i < size; ++i) {
-            text += "abA%"[random() % 4];
-            text += '.';
-            for (std::size_t n = random() % 25; n > 0; --n)
-                text += alphabet[random() % alphabet.size()];
-            text += random() % 2 == 0 ? "x@d.se\n" : "y\n";
+            std::string key = random_part(random, first_bytes) + "." + random_part(random, last_bytes);
+            text += key + (random() % 2 == 0 ? "@d.se\n" : " ");
+            const std::size_t dot = key.find('.');
+            for (const std::size_t start : {std::size_t{0}, dot + 1})
+                key[start] = key[start] >= 'a' && key[start] <= 'z' ? static_cast<char>(key[start] - 'a' + 'A') : key[start];
+            key[dot] = '%';
+            expected.emplace_back(key, dot);
         }
-        const auto entries = shell::split_entries(text);
-        std::string keys;
-        const auto expected = extract::sorted_names(entries, keys);
-        std::string in_place = text;
-        const auto sorted = extract::sort_names_in_place(in_place);
+        std::sort(expected.begin(), expected.end());
+        const auto sorted = extract::sort_names_in_place(text);
         ASSERT_TRUE(sorted.test.passes);
-        ASSERT_EQ(sorted.entries, expected.size());
-        for (std::size_t i = 0; i < expected.size(); ++i) {
-            ASSERT_EQ(sorted.items[i].key_view(), expected[i].key) << i;
-            ASSERT_EQ(sorted.items[i].extra, expected[i].first_size) << i;
-        }
+        ASSERT_FALSE(sorted.empty_part);
+        ASSERT_EQ(keys_of(sorted), expected) << size;
     }
-}
-
-TEST(SortNamesInPlace, ReportsTheDotTestAndEmptyPartsWithoutSorting)
-{
-    std::string refused = "a.b@x support@x c.d.e@x";
-    const auto sorted = extract::sort_names_in_place(refused);
-    EXPECT_FALSE(sorted.test.passes);
-    EXPECT_EQ(sorted.test.dots, 3);
-    EXPECT_EQ(sorted.entries, 3U);
-    EXPECT_EQ(sorted.items, nullptr);
-    std::string empty_part = "a.b@x .c@x";
-    EXPECT_TRUE(extract::sort_names_in_place(empty_part).empty_part);
 }
 
 const std::string kPrompt =

@@ -1,7 +1,10 @@
 #include "e2e.h"
 #include "lists/subtract.h"
+#include "shell/entries.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -88,43 +91,56 @@ TEST(SubtractFailure, UnwritableReminderListExitsWithoutResultLines)
     EXPECT_EQ(result.events, (std::vector<std::string>{"tone 800 50", "tone 800 50", "pause 2000"}));
 }
 
-std::vector<bool> marks(const Views& all, const Views& responders)
+// The marks the command writes or drops by: one per entry of the list of all.
+std::vector<bool> marks(std::string_view all, std::string_view responders)
 {
-    return lists::mark_responders(all, responders);
+    const Views responder_list = shell::split_entries(responders);
+    std::vector<bool> dropped;
+    lists::Responders(responder_list).mark(all, [&](std::string_view, bool drop) { dropped.push_back(drop); });
+    return dropped;
 }
 
-TEST(MarkResponders, MarksEveryCopyOfEachResponderInPlace)
+TEST(Responders, MarkEveryCopyOfEachResponderInPlace)
 {
-    EXPECT_EQ(marks({"x", "a", "x", "b"}, {"x", "x", "zed"}), (std::vector<bool>{true, false, true, false}));
+    EXPECT_EQ(marks("x a x b", "x x zed"), (std::vector<bool>{true, false, true, false}));
 }
 
-TEST(MarkResponders, ComparesWholeEntriesByteForByte)
+TEST(Responders, HandOverTheEntriesOfTheListOfAllInOrder)
 {
-    EXPECT_EQ(marks({"ann", "an", "ann ", "Ann"}, {"Ann", "anna"}), (std::vector<bool>{false, false, false, true}));
+    const Views responder_list = shell::split_entries("b");
+    Views seen;
+    lists::Responders(responder_list).mark(" a\tb\r\nc\n", [&](std::string_view entry, bool) { seen.push_back(entry); });
+    EXPECT_EQ(seen, (Views{"a", "b", "c"}));
 }
 
-TEST(MarkResponders, KeepsPerCentSignsNoResponderEquals)
+TEST(Responders, CompareWholeEntriesByteForByte)
 {
-    EXPECT_EQ(marks({"%", "a", "%"}, {"a"}), (std::vector<bool>{false, true, false}));
-    EXPECT_EQ(marks({"%", "a"}, {"%"}), (std::vector<bool>{true, false}));
+    EXPECT_EQ(marks("ann an ann. Ann", "Ann anna"), (std::vector<bool>{false, false, false, true}));
+    EXPECT_EQ(marks(std::string_view("a\0b a\0c a", 9), std::string_view("a\0b", 3)),
+              (std::vector<bool>{true, false, false}));
 }
 
-TEST(MarkResponders, NoRespondersDropNothing)
+TEST(Responders, KeepPerCentSignsNoResponderEquals)
 {
-    EXPECT_EQ(marks({"a", "b"}, {}), (std::vector<bool>{false, false}));
-    EXPECT_TRUE(marks({}, {}).empty());
+    EXPECT_EQ(marks("% a %", "a"), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(marks("% a", "%"), (std::vector<bool>{true, false}));
 }
 
-TEST(MarkResponders, HandlesAHundredThousandEntriesAgainstFiftyThousand)
+TEST(Responders, NoneDropNothing)
 {
-    std::vector<std::string> all_text(100000), responder_text(50000);
-    for (std::size_t i = 0; i < all_text.size(); ++i)
-        all_text[i] = "person" + std::to_string(i) + "@dept.se";
-    for (std::size_t i = 0; i < responder_text.size(); ++i)
-        responder_text[i] = "person" + std::to_string(i * 3) + "@dept.se";
-    const Views all(all_text.begin(), all_text.end());
-    const Views responders(responder_text.begin(), responder_text.end());
+    EXPECT_EQ(marks("a b", ""), (std::vector<bool>{false, false}));
+    EXPECT_TRUE(marks("", "").empty());
+}
+
+TEST(Responders, MarkAHundredThousandEntriesAgainstFiftyThousand)
+{
+    std::string all, responders;
+    for (std::size_t i = 0; i < 100000; ++i)
+        all += "person" + std::to_string(i) + "@dept.se\n";
+    for (std::size_t i = 0; i < 50000; ++i)
+        responders += "person" + std::to_string(i * 3) + "@dept.se ";
     const auto dropped = marks(all, responders);
+    ASSERT_EQ(dropped.size(), 100000U);
     EXPECT_EQ(std::count(dropped.begin(), dropped.end(), true), 33334);
     EXPECT_TRUE(dropped[99999] && !dropped[99998]);
 }

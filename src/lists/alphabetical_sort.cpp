@@ -35,7 +35,7 @@ void run_alphabetical_sort()
     }
     shell::print_line();
 
-    const SortedText sorted(*text, false);
+    const SortedText sorted(*text, SortOrder::bytes);
     const std::string sorted_name = stem + "_a.txt";
     if (!write_sorted(sorted_name, sorted))
         shell::fail(kCantMake, sorted_name, shell::kShuttingDown);

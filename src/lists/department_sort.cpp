@@ -34,7 +34,7 @@ void run_department_sort()
         shell::fail(kCantFind, name, shell::kExiting);
     shell::print_line();
 
-    const SortedText sorted(*text, true);
+    const SortedText sorted(*text, SortOrder::department);
     const std::string sorted_name = stem + "DEPT.txt";
     if (!write_sorted(sorted_name, sorted))
         shell::fail(kCantWrite, sorted_name, shell::kExiting);

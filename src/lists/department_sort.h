@@ -3,7 +3,7 @@
 namespace lists {
 
 // Menu command D: writes stemDEPT.txt, the addresses of stem.txt in order of
-// department. The sort itself is lists::sort_by_department (lists/sort_entries.h).
+// department. The sort itself is lists::SortedText (lists/sort_entries.h).
 void run_department_sort();
 
 }  // namespace lists

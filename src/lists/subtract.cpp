@@ -1,13 +1,11 @@
 #include "lists/subtract.h"
 
-#include "lists/entry_set.h"
 #include "platform/platform.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/entries.h"
 #include "shell/list_file.h"
 
-#include <algorithm>
 #include <string>
 
 namespace lists {
@@ -31,8 +29,21 @@ constexpr std::string_view kCreated = "Remind list created. (Reminders.txt)";
 constexpr std::string_view kSubtracting = "by substracting: ";
 const std::string kOutputName = "Reminders.txt";
 
-constexpr unsigned kDropHz = 800;
-constexpr unsigned kDropMs = 50;
+// The tones the command sounds: two long ones when it refuses the lists, and
+// a short one for each entry it drops.
+struct Tone {
+    unsigned hertz;
+    unsigned milliseconds;
+};
+constexpr Tone kRefusalFirstTone{400, 500};
+constexpr Tone kRefusalSecondTone{800, 500};
+constexpr unsigned kRefusalPauseMs = 4000;
+constexpr Tone kDropTone{800, 50};
+
+void sound(Tone tone)
+{
+    platform::tone(tone.hertz, tone.milliseconds);
+}
 
 std::string read_list(const std::string& name)
 {
@@ -49,38 +60,13 @@ std::string read_list(const std::string& name)
     shell::print_line(kTooShort);
     shell::print_line_with_name(kAttempted, label);
     shell::print_line(shell::kShuttingDown);
-    platform::tone(400, 500);
-    platform::tone(800, 500);
-    platform::pause(4000);
+    sound(kRefusalFirstTone);
+    sound(kRefusalSecondTone);
+    platform::pause(kRefusalPauseMs);
     shell::end_program();
 }
 
-// The responders as a set; the list must outlive it.
-EntrySet responder_set(const std::vector<std::string_view>& responders)
-{
-    EntrySet responded(responders, responders.size());
-    with_slots_ahead(
-        responded,
-        [&](auto visit) {
-            std::for_each(responders.begin(), responders.end(), visit);
-        },
-        [&, place = std::size_t{0}](std::string_view, std::size_t hash) mutable { responded.insert(place++, hash); });
-    return responded;
-}
-
 }  // namespace
-
-std::vector<bool> mark_responders(const std::vector<std::string_view>& all,
-                                  const std::vector<std::string_view>& responders)
-{
-    const EntrySet responded = responder_set(responders);
-    std::vector<bool> dropped;
-    dropped.reserve(all.size());
-    with_slots_ahead(
-        responded, [&](auto visit) { std::for_each(all.begin(), all.end(), visit); },
-        [&](std::string_view entry, std::size_t hash) { dropped.push_back(responded.contains(entry, hash)); });
-    return dropped;
-}
 
 void run_subtract()
 {
@@ -102,21 +88,19 @@ void run_subtract()
 
     if (all_count < responders.size())
         refuse_sizes(label);
-    const EntrySet responded = responder_set(responders);
+    const Responders responded(responders);
 
     // The list of all goes from its text straight to the file; each dropped
     // entry sounds its tone in its place.
     shell::OutputFile out;
     if (!out.open(kOutputName))
         shell::fail(kCantWrite, "", shell::kExiting);
-    with_slots_ahead(
-        responded, [&](auto visit) { shell::for_each_entry(all_text, visit); },
-        [&](std::string_view entry, std::size_t hash) {
-            if (responded.contains(entry, hash))
-                platform::tone(kDropHz, kDropMs);
-            else
-                out.write_line(entry);
-        });
+    responded.mark(all_text, [&](std::string_view entry, bool dropped) {
+        if (dropped)
+            sound(kDropTone);
+        else
+            out.write_line(entry);
+    });
     if (!out.close())
         shell::fail(kCantWrite, "", shell::kExiting);
 
