@@ -30,26 +30,29 @@ const e2e::Files kMembers = {{"members.txt", "ann@x.se  bo@y.se\n\n\tcy@z.se\r\n
 
 INSTANTIATE_TEST_SUITE_P(Count, CountDialogue,
     testing::Values(
-        Case{"counts_entries_across_every_kind_of_white_space", kMembers, "c\nmembers\nq\n",
-             menu() + dialogue("The list  members.txt contains 5 strings.") + menu(), kMembers, 0, {}},
-        Case{"takes_the_stem_typed_ahead_on_the_menu_line", kMembers, "C members\nq\n",
-             menu() + dialogue("The list  members.txt contains 5 strings.") + menu(), kMembers, 0, {}},
-        Case{"counts_the_same_file_again_from_zero", kMembers, "c members c members q",
-             menu() + dialogue("The list  members.txt contains 5 strings.") + menu() +
+        Case{.name = "counts_entries_across_every_kind_of_white_space", .before = kMembers,
+             .input = "c\nmembers\nq\n",
+             .out = menu() + dialogue("The list  members.txt contains 5 strings.") + menu(), .after = kMembers},
+        Case{.name = "takes_the_stem_typed_ahead_on_the_menu_line", .before = kMembers, .input = "C members\nq\n",
+             .out = menu() + dialogue("The list  members.txt contains 5 strings.") + menu(), .after = kMembers},
+        Case{.name = "counts_the_same_file_again_from_zero", .before = kMembers, .input = "c members c members q",
+             .out = menu() + dialogue("The list  members.txt contains 5 strings.") + menu() +
                  dialogue("The list  members.txt contains 5 strings.") + menu(),
-             kMembers, 0, {}},
-        Case{"empty_and_blank_files_hold_zero_strings", {{"e.txt", ""}, {"b.txt", " \n\t\n"}}, "c e c b q",
-             menu() + dialogue("The list  e.txt contains 0 strings.") + menu() +
+             .after = kMembers},
+        Case{.name = "empty_and_blank_files_hold_zero_strings", .before = {{"e.txt", ""}, {"b.txt", " \n\t\n"}},
+             .input = "c e c b q",
+             .out = menu() + dialogue("The list  e.txt contains 0 strings.") + menu() +
                  dialogue("The list  b.txt contains 0 strings.") + menu(),
-             {{"e.txt", ""}, {"b.txt", " \n\t\n"}}, 0, {}},
-        Case{"one_entry_is_still_strings", {{"one.txt", "x"}}, "c one q",
-             menu() + dialogue("The list  one.txt contains 1 strings.") + menu(), {{"one.txt", "x"}}, 0, {}},
-        Case{"a_stem_with_the_suffix_is_suffixed_again", {{"l.txt", "a"}, {"l.txt.txt", "a b"}}, "c l.txt q",
-             menu() + dialogue("The list  l.txt.txt contains 2 strings.") + menu(),
-             {{"l.txt", "a"}, {"l.txt.txt", "a b"}}, 0, {}},
-        Case{"missing_file_shuts_down_after_two_seconds", kMembers, "c\nnope\nq\n", menu() + missing("nope.txt"),
-             kMembers, 1, {"pause 2000"}},
-        Case{"end_of_input_at_the_stem_looks_for_dot_txt", {}, "c", menu() + missing(".txt"), {}, 1, {"pause 2000"}}),
+             .after = {{"e.txt", ""}, {"b.txt", " \n\t\n"}}},
+        Case{.name = "one_entry_is_still_strings", .before = {{"one.txt", "x"}}, .input = "c one q",
+             .out = menu() + dialogue("The list  one.txt contains 1 strings.") + menu(), .after = {{"one.txt", "x"}}},
+        Case{.name = "a_stem_with_the_suffix_is_suffixed_again", .before = {{"l.txt", "a"}, {"l.txt.txt", "a b"}},
+             .input = "c l.txt q", .out = menu() + dialogue("The list  l.txt.txt contains 2 strings.") + menu(),
+             .after = {{"l.txt", "a"}, {"l.txt.txt", "a b"}}},
+        Case{.name = "missing_file_shuts_down_after_two_seconds", .before = kMembers, .input = "c\nnope\nq\n",
+             .out = menu() + missing("nope.txt"), .after = kMembers, .status = 1, .events = {"pause 2000"}},
+        Case{.name = "end_of_input_at_the_stem_looks_for_dot_txt", .input = "c", .out = menu() + missing(".txt"),
+             .status = 1, .events = {"pause 2000"}}),
     e2e::case_name);
 
 TEST(CountFailure, DirectoryGivenAsTheListIsNotFound)

@@ -35,17 +35,20 @@ TEST_P(DepartmentSortDialogue, PrintsExactlyAndEnds)
 
 INSTANTIATE_TEST_SUITE_P(DepartmentSort, DepartmentSortDialogue,
     testing::Values(
-        Case{"groups_by_department_keeping_input_order_within", kStaff, "d\nstaff\nq\n",
-             menu() + sorted("staffDEPT.txt") + menu(),
-             {{"staff.txt", "zed@i ann@hr bo@h cy@hr\r\nal@h"}, {"staffDEPT.txt", "bo@h\nal@h\nann@hr\ncy@hr\nzed@i\n"}}, 0,
-             {}},
-        Case{"empty_keys_first_no_at_sign_whole_entry_second_at_sign_in_key", kOdd, "D odd q",
-             menu() + sorted("oddDEPT.txt") + menu(),
-             {{"odd.txt", "x@b@c b@ nobody a@b y@ b@bc"}, {"oddDEPT.txt", "b@\ny@\na@b\nx@b@c\nb@bc\nnobody\n"}}, 0, {}},
-        Case{"an_empty_list_gives_an_empty_file_and_a_rerun_overwrites", {{"e.txt", "\n"}, {"eDEPT.txt", "old\n"}}, "d e q",
-             menu() + sorted("eDEPT.txt") + menu(), {{"e.txt", "\n"}, {"eDEPT.txt", ""}}, 0, {}},
-        Case{"a_missing_list_exits", {}, "d nope q", menu() + kAsk + lines({"can't find file nope.txt", "Exiting..."}),
-             {}, 1, {"pause 2000"}}),
+        Case{.name = "groups_by_department_keeping_input_order_within", .before = kStaff, .input = "d\nstaff\nq\n",
+             .out = menu() + sorted("staffDEPT.txt") + menu(),
+             .after = {{"staff.txt", "zed@i ann@hr bo@h cy@hr\r\nal@h"},
+                       {"staffDEPT.txt", "bo@h\nal@h\nann@hr\ncy@hr\nzed@i\n"}}},
+        Case{.name = "empty_keys_first_no_at_sign_whole_entry_second_at_sign_in_key", .before = kOdd,
+             .input = "D odd q", .out = menu() + sorted("oddDEPT.txt") + menu(),
+             .after = {{"odd.txt", "x@b@c b@ nobody a@b y@ b@bc"},
+                       {"oddDEPT.txt", "b@\ny@\na@b\nx@b@c\nb@bc\nnobody\n"}}},
+        Case{.name = "an_empty_list_gives_an_empty_file_and_a_rerun_overwrites",
+             .before = {{"e.txt", "\n"}, {"eDEPT.txt", "old\n"}}, .input = "d e q",
+             .out = menu() + sorted("eDEPT.txt") + menu(), .after = {{"e.txt", "\n"}, {"eDEPT.txt", ""}}},
+        Case{.name = "a_missing_list_exits", .input = "d nope q",
+             .out = menu() + kAsk + lines({"can't find file nope.txt", "Exiting..."}), .status = 1,
+             .events = {"pause 2000"}}),
     e2e::case_name);
 
 TEST(DepartmentSortFailure, UnwritableResultExitsNamingIt)

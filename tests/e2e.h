@@ -50,21 +50,29 @@ private:
     std::filesystem::path root_;
 };
 
+// The files with one more, or with one changed.
+inline Files with(Files files, const std::string& name, const std::string& contents)
+{
+    files[name] = contents;
+    return files;
+}
+
 // The lines joined, each with its line end.
 std::string lines(std::initializer_list<std::string_view> items);
 
 // The whole menu as one cycle paints it.
 std::string menu();
 
-// One end-to-end case: the folder before, the typed input, and everything expected after.
+// One end-to-end case: the folder before, the typed input, and everything
+// expected after. A field left out is empty, and the status 0.
 struct Case {
-    std::string name;
-    Files before;
-    std::string input;
-    std::string out;
-    Files after;
+    std::string name = {};
+    Files before = {};
+    std::string input = {};
+    std::string out = {};
+    Files after = {};
     int status = 0;
-    std::vector<std::string> events;
+    std::vector<std::string> events = {};  // the recorded pauses, tones and removals
 };
 
 // Shows a case by its name in test listings.

@@ -66,7 +66,8 @@ TEST(WordsWithAtSigns, WordsAtBothEndsOfTheTextAndNoneWithout)
 }
 
 const std::string kPrompt =
-    lines({"Extract e-mail-addresses from a text.", "Enter name of text file to extract from:", "(I will add the .txt suffix)"});
+    lines({"Extract e-mail-addresses from a text.", "Enter name of text file to extract from:",
+           "(I will add the .txt suffix)"});
 
 std::string done(std::string_view result)
 {
@@ -89,26 +90,29 @@ TEST_P(EmailExtractionDialogue, PrintsExactlyAndEnds)
 
 INSTANTIATE_TEST_SUITE_P(EmailExtraction, EmailExtractionDialogue,
     testing::Values(
-        Case{"extracts_a_saved_thread_and_removes_its_intermediate", {{"t.txt", kThread}}, "e\nt\nq\n",
-             menu() + done("tEPX.txt") + menu(), {{"t.txt", kThread}, {"tEPX.txt", kThreadAddresses}}, 0,
-             {"remove cleanfile.txt", "pause 3000"}},
-        Case{"empty_text_gives_an_empty_result", {{"e.txt", ""}}, "E e q", menu() + done("eEPX.txt") + menu(),
-             {{"e.txt", ""}, {"eEPX.txt", ""}}, 0, {"remove cleanfile.txt", "pause 3000"}},
-        Case{"a_users_cleanfile_survives", {{"t.txt", kThread}, {"cleanfile.txt", "mine\r\n"}}, "e t q",
-             menu() + done("tEPX.txt") + menu(),
-             {{"t.txt", kThread}, {"cleanfile.txt", "mine\r\n"}, {"tEPX.txt", kThreadAddresses}}, 0,
-             {"remove cleanfile1.txt", "pause 3000"}},
-        Case{"the_stem_cleanfile_itself_is_read_and_kept",
-             {{"cleanfile.txt", "<a@b.se>,"}, {"cleanfile1.txt", "also mine"}}, "e cleanfile q",
-             menu() + done("cleanfileEPX.txt") + menu(),
-             {{"cleanfile.txt", "<a@b.se>,"}, {"cleanfile1.txt", "also mine"}, {"cleanfileEPX.txt", "a@b.se\n"}}, 0,
-             {"remove cleanfile2.txt", "pause 3000"}},
-        Case{"replaces_an_earlier_result", {{"t.txt", "a@b"}, {"tEPX.txt", "old\nlonger\n"}}, "e t q",
-             menu() + done("tEPX.txt") + menu(), {{"t.txt", "a@b"}, {"tEPX.txt", "a@b\n"}}, 0,
-             {"remove cleanfile.txt", "pause 3000"}},
-        Case{"missing_text_exits_after_two_seconds", {{"cleanfile.txt", "mine"}}, "e nope q",
-             menu() + kPrompt + lines({"can't find file nope.txt", "Exiting..."}), {{"cleanfile.txt", "mine"}}, 1,
-             {"pause 2000"}}),
+        Case{.name = "extracts_a_saved_thread_and_removes_its_intermediate", .before = {{"t.txt", kThread}},
+             .input = "e\nt\nq\n", .out = menu() + done("tEPX.txt") + menu(),
+             .after = {{"t.txt", kThread}, {"tEPX.txt", kThreadAddresses}},
+             .events = {"remove cleanfile.txt", "pause 3000"}},
+        Case{.name = "empty_text_gives_an_empty_result", .before = {{"e.txt", ""}}, .input = "E e q",
+             .out = menu() + done("eEPX.txt") + menu(), .after = {{"e.txt", ""}, {"eEPX.txt", ""}},
+             .events = {"remove cleanfile.txt", "pause 3000"}},
+        Case{.name = "a_users_cleanfile_survives", .before = {{"t.txt", kThread}, {"cleanfile.txt", "mine\r\n"}},
+             .input = "e t q", .out = menu() + done("tEPX.txt") + menu(),
+             .after = {{"t.txt", kThread}, {"cleanfile.txt", "mine\r\n"}, {"tEPX.txt", kThreadAddresses}},
+             .events = {"remove cleanfile1.txt", "pause 3000"}},
+        Case{.name = "the_stem_cleanfile_itself_is_read_and_kept",
+             .before = {{"cleanfile.txt", "<a@b.se>,"}, {"cleanfile1.txt", "also mine"}}, .input = "e cleanfile q",
+             .out = menu() + done("cleanfileEPX.txt") + menu(),
+             .after = {{"cleanfile.txt", "<a@b.se>,"}, {"cleanfile1.txt", "also mine"},
+                       {"cleanfileEPX.txt", "a@b.se\n"}},
+             .events = {"remove cleanfile2.txt", "pause 3000"}},
+        Case{.name = "replaces_an_earlier_result", .before = {{"t.txt", "a@b"}, {"tEPX.txt", "old\nlonger\n"}},
+             .input = "e t q", .out = menu() + done("tEPX.txt") + menu(),
+             .after = {{"t.txt", "a@b"}, {"tEPX.txt", "a@b\n"}}, .events = {"remove cleanfile.txt", "pause 3000"}},
+        Case{.name = "missing_text_exits_after_two_seconds", .before = {{"cleanfile.txt", "mine"}},
+             .input = "e nope q", .out = menu() + kPrompt + lines({"can't find file nope.txt", "Exiting..."}),
+             .after = {{"cleanfile.txt", "mine"}}, .status = 1, .events = {"pause 2000"}}),
     e2e::case_name);
 
 TEST(EmailExtractionFailure, UnwritableResultExitsWithNoIntermediateLeft)
@@ -137,7 +141,8 @@ TEST(EmailExtractionFailure, IntermediateThatCannotBeCreatedExits)
     // The program's own folder is gone, so nothing can be created in it.
     e2e::Folder folder;
     folder.write("t.txt", kThread);
-    const auto result = run_wrapped(folder, "mkdir gone && cd gone && rmdir ../gone", "e " + (folder.path() / "t").string());
+    const auto result = run_wrapped(folder, "mkdir gone && cd gone && rmdir ../gone", "e " +
+        (folder.path() / "t").string());
     EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "can't write cleanfile ", "Exiting..."}));
     EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
     EXPECT_EQ(result.status, 1);

@@ -15,15 +15,15 @@ namespace {
 using e2e::Files;
 
 struct Command {
-    std::string name;
-    std::string typed;           // the menu letter and the stems, as typed
-    Files inputs;
-    std::string input;           // the input whose faults are tried
-    std::string input_failure;   // the line that reports it
-    std::string output;          // the result file ("" when none)
-    std::string output_failure;  // the line that reports it
-    std::string closing;
-    std::string success;         // the start of the success line
+    std::string name = {};
+    std::string typed = {};            // the menu letter and the stems, as typed
+    Files inputs = {};
+    std::string input = {};            // the input whose faults are tried
+    std::string input_failure = {};    // the line that reports it
+    std::string output = {};           // the result file, none when empty
+    std::string output_failure = {};   // the line that reports it
+    std::string closing = {};
+    std::string success = {};          // the start of the success line
     std::string no_room_failure = {};  // where a folder that takes nothing new stops it first, if not at the result
     bool missing_input_ends_it = true;  // false where a missing list only brings the menu back
     bool silent_after_input = false;    // shows nothing more before its result is in place
@@ -32,30 +32,44 @@ struct Command {
 const std::string kList = "ann.lee@hr.se\nbo.ek@it.se\nAnn.Lee@hr.se\n";
 
 const std::vector<Command> kCommands = {
-    {"Alphabetical", "a list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "list_a.txt",
-     "can't make file list_a.txt", "Shutting down...", "Sorted! See file: ", {}, false},
-    {"Count", "c list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "", "", "Shutting down...",
-     "The list  "},
-    {"Department", "d list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "listDEPT.txt",
-     "cannot write output filelistDEPT.txt", "Exiting...", "Sorted by Dept name, in file: "},
-    {"Extraction", "e mail", {{"mail.txt", "To: Ann <ann.lee@hr.se>, bo.ek@it.se\n"}}, "mail.txt",
-     "can't find file mail.txt", "mailEPX.txt", "can't make file mailEPX.txt", "Exiting...", "Done, results in: ",
-     "can't write cleanfile "},
-    {"JoinFirst", "j list other", {{"list.txt", kList}, {"other.txt", "cy@x.se\n"}}, "list.txt",
-     "no such file list.txt", "list_other.txt", "cannot write output filelist_other.txt", "Exiting...",
-     "Done combining files"},
-    {"JoinSecond", "j list other", {{"list.txt", kList}, {"other.txt", "cy@x.se\n"}}, "other.txt",
-     "no such file other.txt", "list_other.txt", "cannot write output filelist_other.txt", "Exiting...",
-     "Done combining files", {}, true, true},
-    {"LowerCase", "l list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "list_low.txt",
-     "can't write file list_low.txt", "Shutting down...", "It is done, see file "},
-    {"Names", "n list", {{"list.txt", kList}}, "list.txt", "can't find file list.txt", "list_N.txt",
-     "can't write file list_N.txt", "Exiting...", "Done! Names are in:"},
-    {"SubtractAll", "s list resp", {{"list.txt", kList}, {"resp.txt", "bo.ek@it.se\n"}}, "list.txt",
-     "can't find file list.txt", "Reminders.txt", "cannot write output file", "Exiting...", "Remind list created."},
-    {"SubtractResponders", "s list resp", {{"list.txt", kList}, {"resp.txt", "bo.ek@it.se\n"}}, "resp.txt",
-     "can't find file resp.txt", "Reminders.txt", "cannot write output file", "Exiting...",
-     "Remind list created."},
+    {.name = "Alphabetical", .typed = "a list", .inputs = {{"list.txt", kList}}, .input = "list.txt",
+     .input_failure = "can't find file list.txt", .output = "list_a.txt",
+     .output_failure = "can't make file list_a.txt", .closing = "Shutting down...",
+     .success = "Sorted! See file: ", .missing_input_ends_it = false},
+    {.name = "Count", .typed = "c list", .inputs = {{"list.txt", kList}}, .input = "list.txt",
+     .input_failure = "can't find file list.txt",
+     .closing = "Shutting down...", .success = "The list  "},
+    {.name = "Department", .typed = "d list", .inputs = {{"list.txt", kList}}, .input = "list.txt",
+     .input_failure = "can't find file list.txt", .output = "listDEPT.txt",
+     .output_failure = "cannot write output filelistDEPT.txt", .closing = "Exiting...",
+     .success = "Sorted by Dept name, in file: "},
+    {.name = "Extraction", .typed = "e mail", .inputs = {{"mail.txt", "To: Ann <ann.lee@hr.se>, bo.ek@it.se\n"}},
+     .input = "mail.txt", .input_failure = "can't find file mail.txt", .output = "mailEPX.txt",
+     .output_failure = "can't make file mailEPX.txt", .closing = "Exiting...", .success = "Done, results in: ",
+     .no_room_failure = "can't write cleanfile "},
+    {.name = "JoinFirst", .typed = "j list other", .inputs = {{"list.txt", kList}, {"other.txt", "cy@x.se\n"}},
+     .input = "list.txt", .input_failure = "no such file list.txt", .output = "list_other.txt",
+     .output_failure = "cannot write output filelist_other.txt", .closing = "Exiting...",
+     .success = "Done combining files"},
+    {.name = "JoinSecond", .typed = "j list other", .inputs = {{"list.txt", kList}, {"other.txt", "cy@x.se\n"}},
+     .input = "other.txt", .input_failure = "no such file other.txt", .output = "list_other.txt",
+     .output_failure = "cannot write output filelist_other.txt", .closing = "Exiting...",
+     .success = "Done combining files", .silent_after_input = true},
+    {.name = "LowerCase", .typed = "l list", .inputs = {{"list.txt", kList}}, .input = "list.txt",
+     .input_failure = "can't find file list.txt", .output = "list_low.txt",
+     .output_failure = "can't write file list_low.txt", .closing = "Shutting down...",
+     .success = "It is done, see file "},
+    {.name = "Names", .typed = "n list", .inputs = {{"list.txt", kList}}, .input = "list.txt",
+     .input_failure = "can't find file list.txt", .output = "list_N.txt",
+     .output_failure = "can't write file list_N.txt", .closing = "Exiting...", .success = "Done! Names are in:"},
+    {.name = "SubtractAll", .typed = "s list resp",
+     .inputs = {{"list.txt", kList}, {"resp.txt", "bo.ek@it.se\n"}}, .input = "list.txt",
+     .input_failure = "can't find file list.txt", .output = "Reminders.txt",
+     .output_failure = "cannot write output file", .closing = "Exiting...", .success = "Remind list created."},
+    {.name = "SubtractResponders", .typed = "s list resp",
+     .inputs = {{"list.txt", kList}, {"resp.txt", "bo.ek@it.se\n"}}, .input = "resp.txt",
+     .input_failure = "can't find file resp.txt", .output = "Reminders.txt",
+     .output_failure = "cannot write output file", .closing = "Exiting...", .success = "Remind list created."},
 };
 
 void PrintTo(const Command& command, std::ostream* out)
@@ -157,7 +171,8 @@ TEST_P(CommandFault, ReadErrorOnInputIsNotFoundAndNothingIsWritten)
     const Files before = folder.files();
     const auto result = folder.run_shell(command.typed + "\nq\n",
         // The leak checker of a sanitized build cannot run under ptrace.
-        "env ASAN_OPTIONS=detect_leaks=0 strace -f -o ../strace.log -P \"$PWD/" + command.input + "\" -e inject=read:error=EIO " +
+        "env ASAN_OPTIONS=detect_leaks=0 strace -f -o ../strace.log -P \"$PWD/" + command.input +
+            "\" -e inject=read:error=EIO " +
             e2e::kRecordingProgram);
     if (!command.missing_input_ends_it) {
         EXPECT_TRUE(has_line(result.out, command.input_failure + "\n***********************"));

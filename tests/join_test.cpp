@@ -7,6 +7,7 @@
 namespace {
 
 using e2e::Case;
+using e2e::with;
 using e2e::lines;
 using e2e::menu;
 using Views = std::vector<std::string_view>;
@@ -21,12 +22,6 @@ std::string joined(std::string_view name)
     return kAskFirst + kAskSecond + lines({"Done combining files, output is in the file " + std::string{name}, ""});
 }
 
-e2e::Files with(e2e::Files files, const std::string& name, const std::string& contents)
-{
-    files[name] = contents;
-    return files;
-}
-
 const e2e::Files kOverlap = {{"one.txt", "x y x"}, {"two.txt", "y\nz\n"}};
 const e2e::Files kCases = {{"one.txt", "Ann ann"}, {"two.txt", "ANN ann bo"}};
 
@@ -39,22 +34,27 @@ TEST_P(JoinDialogue, PrintsExactlyAndEnds)
 
 INSTANTIATE_TEST_SUITE_P(Join, JoinDialogue,
     testing::Values(
-        Case{"writes_each_entry_once_at_its_first_place", kOverlap, "j\none\ntwo\nq\n", menu() + joined("one_two.txt") + menu(),
-             with(kOverlap, "one_two.txt", "x\ny\nz\n"), 0, {}},
-        Case{"case_variants_are_different_entries", kCases, "J one two q", menu() + joined("one_two.txt") + menu(),
-             with(kCases, "one_two.txt", "Ann\nann\nANN\nbo\n"), 0, {}},
-        Case{"the_same_stem_twice_removes_its_repeats", {{"list.txt", "b a b"}}, "j list list q",
-             menu() + joined("list_list.txt") + menu(), {{"list.txt", "b a b"}, {"list_list.txt", "b\na\n"}}, 0, {}},
-        Case{"two_empty_files_give_an_empty_file", {{"e.txt", ""}, {"f.txt", "\n"}}, "j e f q",
-             menu() + joined("e_f.txt") + menu(), {{"e.txt", ""}, {"f.txt", "\n"}, {"e_f.txt", ""}}, 0, {}},
-        Case{"a_second_join_starts_afresh_and_overwrites", with(kOverlap, "one_two.txt", "old\n"), "j one two j two two q",
-             menu() + joined("one_two.txt") + menu() + joined("two_two.txt") + menu(),
-             with(with(kOverlap, "one_two.txt", "x\ny\nz\n"), "two_two.txt", "y\nz\n"), 0, {}},
-        Case{"a_missing_first_file_exits", kOverlap, "j none two q",
-             menu() + kAskFirst + lines({"no such file none.txt", "Exiting..."}), kOverlap, 1, {"pause 2000"}},
-        Case{"a_missing_second_file_exits_after_its_prompt", kOverlap, "j one none q",
-             menu() + kAskFirst + kAskSecond + lines({"no such file none.txt", "Exiting..."}), kOverlap, 1,
-             {"pause 2000"}}),
+        Case{.name = "writes_each_entry_once_at_its_first_place", .before = kOverlap, .input = "j\none\ntwo\nq\n",
+             .out = menu() + joined("one_two.txt") + menu(), .after = with(kOverlap, "one_two.txt", "x\ny\nz\n")},
+        Case{.name = "case_variants_are_different_entries", .before = kCases, .input = "J one two q",
+             .out = menu() + joined("one_two.txt") + menu(),
+             .after = with(kCases, "one_two.txt", "Ann\nann\nANN\nbo\n")},
+        Case{.name = "the_same_stem_twice_removes_its_repeats", .before = {{"list.txt", "b a b"}},
+             .input = "j list list q", .out = menu() + joined("list_list.txt") + menu(),
+             .after = {{"list.txt", "b a b"}, {"list_list.txt", "b\na\n"}}},
+        Case{.name = "two_empty_files_give_an_empty_file", .before = {{"e.txt", ""}, {"f.txt", "\n"}},
+             .input = "j e f q", .out = menu() + joined("e_f.txt") + menu(),
+             .after = {{"e.txt", ""}, {"f.txt", "\n"}, {"e_f.txt", ""}}},
+        Case{.name = "a_second_join_starts_afresh_and_overwrites", .before = with(kOverlap, "one_two.txt", "old\n"),
+             .input = "j one two j two two q",
+             .out = menu() + joined("one_two.txt") + menu() + joined("two_two.txt") + menu(),
+             .after = with(with(kOverlap, "one_two.txt", "x\ny\nz\n"), "two_two.txt", "y\nz\n")},
+        Case{.name = "a_missing_first_file_exits", .before = kOverlap, .input = "j none two q",
+             .out = menu() + kAskFirst + lines({"no such file none.txt", "Exiting..."}), .after = kOverlap,
+             .status = 1, .events = {"pause 2000"}},
+        Case{.name = "a_missing_second_file_exits_after_its_prompt", .before = kOverlap, .input = "j one none q",
+             .out = menu() + kAskFirst + kAskSecond + lines({"no such file none.txt", "Exiting..."}),
+             .after = kOverlap, .status = 1, .events = {"pause 2000"}}),
     e2e::case_name);
 
 TEST(JoinFailure, UnwritableJoinedFileExitsNamingIt)
@@ -63,7 +63,8 @@ TEST(JoinFailure, UnwritableJoinedFileExitsNamingIt)
     folder.write(kOverlap);
     folder.shell("ln -s /dev/full one_two.txt");
     const auto result = folder.run("j one two q");
-    EXPECT_EQ(result.out, menu() + kAskFirst + kAskSecond + lines({"cannot write output fileone_two.txt", "Exiting..."}));
+    EXPECT_EQ(result.out, menu() + kAskFirst + kAskSecond +
+        lines({"cannot write output fileone_two.txt", "Exiting..."}));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
 }

@@ -21,20 +21,20 @@ TEST_P(MenuDialogue, PrintsExactlyAndEnds)
 
 INSTANTIATE_TEST_SUITE_P(Menu, MenuDialogue,
     testing::Values(
-        Case{"quit_word_lower", {}, "q\n", menu(), {}, 0, {}},
-        Case{"quit_word_upper", {}, "Q\n", menu(), {}, 0, {}},
-        Case{"quit_after_blanks_and_empty_lines", {}, "\n\n   \t q\n", menu(), {}, 0, {}},
-        Case{"end_of_input_quits", {}, "", menu(), {}, 0, {}},
-        Case{"end_of_input_after_unknown_word", {}, "x", menu() + kOptions + menu(), {}, 0, {}},
-        Case{"longer_words_are_unknown", {}, "Quit QQ s2 help\nq\n",
-             menu() + kOptions + menu() + kOptions + menu() + kOptions + menu() + kOptions + menu(), {}, 0, {}},
-        Case{"digits_and_control_bytes_are_unknown", {}, "7 \x01\x02 \xff\nq\n",
-             menu() + kOptions + menu() + kOptions + menu() + kOptions + menu(), {}, 0, {}},
-        Case{"help_box_then_whole_menu_again", {}, "h\nH\nq\n",
-             menu() + platform::help_frame("Mordsavelle", shell::kHelpText) + menu() +
-                 platform::help_frame("Mordsavelle", shell::kHelpText) + menu(),
-             {}, 0, {}},
-        Case{"words_after_quit_are_not_read", {{"a.txt", "x"}}, "q c a\n", menu(), {{"a.txt", "x"}}, 0, {}}),
+        Case{.name = "quit_word_lower", .input = "q\n", .out = menu()},
+        Case{.name = "quit_word_upper", .input = "Q\n", .out = menu()},
+        Case{.name = "quit_after_blanks_and_empty_lines", .input = "\n\n   \t q\n", .out = menu()},
+        Case{.name = "end_of_input_quits", .input = "", .out = menu()},
+        Case{.name = "end_of_input_after_unknown_word", .input = "x", .out = menu() + kOptions + menu()},
+        Case{.name = "longer_words_are_unknown", .input = "Quit QQ s2 help\nq\n",
+             .out = menu() + kOptions + menu() + kOptions + menu() + kOptions + menu() + kOptions + menu()},
+        Case{.name = "digits_and_control_bytes_are_unknown", .input = "7 \x01\x02 \xff\nq\n",
+             .out = menu() + kOptions + menu() + kOptions + menu() + kOptions + menu()},
+        Case{.name = "help_box_then_whole_menu_again", .input = "h\nH\nq\n",
+             .out = menu() + platform::help_frame("Mordsavelle", shell::kHelpText) + menu() +
+                 platform::help_frame("Mordsavelle", shell::kHelpText) + menu()},
+        Case{.name = "words_after_quit_are_not_read", .before = {{"a.txt", "x"}}, .input = "q c a\n", .out = menu(),
+             .after = {{"a.txt", "x"}}}),
     e2e::case_name);
 
 TEST(MenuColours, FrameInRedEntriesAndCommandsInGreen)

@@ -10,6 +10,7 @@
 namespace {
 
 using e2e::Case;
+using e2e::with;
 using e2e::Files;
 
 // The text as the Windows program writes it: each LF preceded by a CR.
@@ -32,12 +33,6 @@ std::string lines(std::initializer_list<std::string_view> items)
 const std::string kMenu = crlf(e2e::menu());
 const std::string kOptions = lines({" You only have options L, S, J, C, A, D, E, H, N, Q...", ""});
 
-Files with(Files files, const std::string& name, const std::string& contents)
-{
-    files[name] = contents;
-    return files;
-}
-
 std::string counted(std::string_view name, int count)
 {
     return lines({"Counts number of entries in which file?", "(I will add the .txt suffix.)", "",
@@ -59,13 +54,13 @@ TEST_P(WindowsMenu, PrintsCrLfLinesAndEnds)
 
 INSTANTIATE_TEST_SUITE_P(Menu, WindowsMenu,
     testing::Values(
-        Case{"quit_word_typed_with_crlf", {}, "q\r\n", kMenu, {}, 0, {}},
-        Case{"end_of_input_quits", {}, "", kMenu, {}, 0, {}},
-        Case{"unknown_word_gives_the_options_line", {}, "Quit\r\nq\r\n", kMenu + kOptions + kMenu, {}, 0, {}},
+        Case{.name = "quit_word_typed_with_crlf", .input = "q\r\n", .out = kMenu},
+        Case{.name = "end_of_input_quits", .input = "", .out = kMenu},
+        Case{.name = "unknown_word_gives_the_options_line", .input = "Quit\r\nq\r\n", .out = kMenu + kOptions + kMenu},
         // Without a display Wine's message box returns at once, as a closed box does.
-        Case{"help_box_then_whole_menu_again", {}, "h\nq\n", kMenu + kMenu, {}, 0, {}},
-        Case{"count_reads_crlf_and_lf_lists_alike", kLineEnds, "c crlf\r\nc lf\nq\n",
-             kMenu + counted("crlf.txt", 3) + kMenu + counted("lf.txt", 3) + kMenu, kLineEnds, 0, {}}),
+        Case{.name = "help_box_then_whole_menu_again", .input = "h\nq\n", .out = kMenu + kMenu},
+        Case{.name = "count_reads_crlf_and_lf_lists_alike", .before = kLineEnds, .input = "c crlf\r\nc lf\nq\n",
+             .out = kMenu + counted("crlf.txt", 3) + kMenu + counted("lf.txt", 3) + kMenu, .after = kLineEnds}),
     e2e::case_name);
 
 TEST(WindowsPause, MissingListShutsDownAfterARealTwoSecondPause)
@@ -118,19 +113,20 @@ TEST_P(WindowsCommand, WritesItsResultInCrLfLines)
 
 INSTANTIATE_TEST_SUITE_P(Commands, WindowsCommand,
     testing::Values(
-        Case{"alphabetical_sort", kNames, "a names\r\nq\r\n", kMenu + kSorted + kMenu,
-             with(kNames, "names_a.txt", "Bob\r\nCarl\r\nab\r\nalice\r\n"), 0, {}},
-        Case{"department_sort", kStaff, "d staff\nq\n", kMenu + kDepartments + kMenu,
-             with(kStaff, "staffDEPT.txt", "bo@h\r\nann@hr\r\ncy@hr\r\nzed@i\r\n"), 0, {}},
-        Case{"join", kJoin, "j\none\ntwo\nq\n", kMenu + kJoined + kMenu, with(kJoin, "one_two.txt", "x\r\ny\r\nz\r\n"), 0,
-             {}},
-        Case{"lower_case", kMixed, "l mixed q", kMenu + kLowered + kMenu,
-             with(kMixed, "mixed_low.txt", "ann.lee@hr.x.se\r\nbo.berg@it.x.se\r\n"), 0, {}},
-        Case{"name_extraction", kAddresses, "n staff q", kMenu + kNamed + kMenu,
-             with(kAddresses, "staff_N.txt", "Ann Lee\r\nAnn Lee\r\nBo Berg\r\n"), 0, {}},
+        Case{.name = "alphabetical_sort", .before = kNames, .input = "a names\r\nq\r\n",
+             .out = kMenu + kSorted + kMenu, .after = with(kNames, "names_a.txt", "Bob\r\nCarl\r\nab\r\nalice\r\n")},
+        Case{.name = "department_sort", .before = kStaff, .input = "d staff\nq\n",
+             .out = kMenu + kDepartments + kMenu,
+             .after = with(kStaff, "staffDEPT.txt", "bo@h\r\nann@hr\r\ncy@hr\r\nzed@i\r\n")},
+        Case{.name = "join", .before = kJoin, .input = "j\none\ntwo\nq\n", .out = kMenu + kJoined + kMenu,
+             .after = with(kJoin, "one_two.txt", "x\r\ny\r\nz\r\n")},
+        Case{.name = "lower_case", .before = kMixed, .input = "l mixed q", .out = kMenu + kLowered + kMenu,
+             .after = with(kMixed, "mixed_low.txt", "ann.lee@hr.x.se\r\nbo.berg@it.x.se\r\n")},
+        Case{.name = "name_extraction", .before = kAddresses, .input = "n staff q", .out = kMenu + kNamed + kMenu,
+             .after = with(kAddresses, "staff_N.txt", "Ann Lee\r\nAnn Lee\r\nBo Berg\r\n")},
         // Wine's Beep returns at once; the tones are heard only on Windows.
-        Case{"subtract", kReminder, "s all resp q", kMenu + kSubtracted + kMenu,
-             with(kReminder, "Reminders.txt", "a\r\nc\r\n"), 0, {}}),
+        Case{.name = "subtract", .before = kReminder, .input = "s all resp q", .out = kMenu + kSubtracted + kMenu,
+             .after = with(kReminder, "Reminders.txt", "a\r\nc\r\n")}),
     e2e::case_name);
 
 TEST(WindowsWriteFailure, ResultNameTakenByAFolderShutsDown)
@@ -155,7 +151,8 @@ TEST(WindowsEmailExtraction, WritesCrLfResultKeepsTheUsersCleanfileAndPausesThre
     folder.write(before);
     const auto result = folder.run("e mail\r\nq\r\n");
     EXPECT_EQ(result.out, kMenu +
-                              lines({"Extract e-mail-addresses from a text.", "Enter name of text file to extract from:",
+                              lines({"Extract e-mail-addresses from a text.",
+                                     "Enter name of text file to extract from:",
                                      "(I will add the .txt suffix)", "", "", "Done, results in: mailEPX.txt"}) +
                               kMenu);
     EXPECT_EQ(result.status, 0);
@@ -185,7 +182,8 @@ TEST(WindowsResult, ResultThatCannotBeWrittenWholeLeavesTheEarlierOne)
     e2e::Folder folder;
     folder.write(before);
     const auto result =
-        folder.run_shell("a big\r\nq\r\n", "sh -c 'trap \"\" XFSZ; ulimit -f 256; exec " + e2e::kRecordingProgram + "'");
+        folder.run_shell("a big\r\nq\r\n", "sh -c 'trap \"\" XFSZ; ulimit -f 256; exec " + e2e::kRecordingProgram +
+            "'");
     EXPECT_TRUE(result.out.ends_with(lines({"can't make file big_a.txt", "Shutting down..."}))) << result.out;
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(folder.files() == before);
@@ -260,17 +258,22 @@ void PrintTo(const SwedishCase& c, std::ostream* out)
 
 INSTANTIATE_TEST_SUITE_P(EveryCommand, SwedishNames,
     testing::Values(
-        SwedishCase{"alphabetical", "a " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "_a.txt", "Sorted! See file: " + kTypedStem + "_a.txt"},
+        SwedishCase{"alphabetical", "a " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "_a.txt", "Sorted! See file: " +
+            kTypedStem + "_a.txt"},
         SwedishCase{"count", "c " + kTypedStem + "\r\nq\r\n", "",
                     "The list  " + kTypedStem + ".txt contains 2 strings."},
         SwedishCase{"department", "d " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "DEPT.txt",
                     "Sorted by Dept name, in file: " + kTypedStem + "DEPT.txt"},
-        SwedishCase{"extraction", "e " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "EPX.txt", "Done, results in: " + kTypedStem + "EPX.txt"},
+        SwedishCase{"extraction", "e " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "EPX.txt", "Done, results in: " +
+            kTypedStem + "EPX.txt"},
         SwedishCase{"join", "j " + kTypedStem + " svar\r\nq\r\n", kStemOnDisk + "_svar.txt",
                     "Done combining files, output is in the file " + kTypedStem + "_svar.txt"},
-        SwedishCase{"lower_case", "l " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "_low.txt", "It is done, see file " + kTypedStem + "_low.txt"},
-        SwedishCase{"names", "n " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "_N.txt", "Done! Names are in:" + kTypedStem + "_N.txt"},
-        SwedishCase{"subtract", "s " + kTypedStem + " svar\r\nq\r\n", "Reminders.txt", "by substracting: " + kTypedStem + "-svar"}),
+        SwedishCase{"lower_case", "l " + kTypedStem + "\r\nq\r\n", kStemOnDisk +
+            "_low.txt", "It is done, see file " + kTypedStem + "_low.txt"},
+        SwedishCase{"names", "n " + kTypedStem + "\r\nq\r\n", kStemOnDisk + "_N.txt", "Done! Names are in:" +
+            kTypedStem + "_N.txt"},
+        SwedishCase{"subtract", "s " + kTypedStem + " svar\r\nq\r\n", "Reminders.txt", "by substracting: " +
+            kTypedStem + "-svar"}),
     [](const testing::TestParamInfo<SwedishCase>& param) { return param.param.name; });
 
 TEST(SwedishNamesFailure, MissingListIsNamedAsTyped)
