@@ -96,6 +96,17 @@ TEST(SubtractFailure, UnwritableReminderListExitsWithoutResultLines)
     EXPECT_EQ(result.events, (std::vector<std::string>{"tone 800 50", "tone 800 50", "pause 2000"}));
 }
 
+TEST(SubtractTones, ShippedProgramSoundsFiftyMillisecondsForEachDroppedEntry)
+{
+    e2e::Folder folder;
+    folder.write(with(kABCD, "resp.txt", "a b c d"));
+    const auto result = folder.run("s all resp\nq\n", e2e::kShippedProgram);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(folder.files().at("Reminders.txt"), "");
+    EXPECT_GE(result.seconds, 0.195);
+    EXPECT_LT(result.seconds, 10.0);
+}
+
 // The marks the command writes or drops by: one per entry of the list of all.
 std::vector<bool> marks(std::string_view all, std::string_view responders)
 {
