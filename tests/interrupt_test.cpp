@@ -73,35 +73,46 @@ bool appears(const e2e::Folder& folder, const std::string& name)
     return false;
 }
 
-TEST(InterruptedExtraction, LeavesNoIntermediateAndNoResult)
+// A command stopped while it reads its list through a named pipe, once a file
+// of its own exists: the folder holds the list and the earlier result alone.
+struct StoppedReading {
+    std::string name;
+    std::string typed;
+    std::string list;
+    std::string result;
+    std::string own_file;  // the file whose making shows how far the command is
+    int signal_number;
+};
+
+void PrintTo(const StoppedReading& stopped, std::ostream* out)
 {
-    e2e::Folder folder;
-    folder.write("textEPX.txt", "earlier@result.se\n");
-    Feeder text(folder.path(), "text.txt");
-    Running program(folder.path(), e2e::kRecordingProgram, Running::Console::pipes);
-    program.type("e text\nq\n");
-    ASSERT_TRUE(text.wait_for_reader(program));
-    // Half a text, more than one piece of it, so that the intermediate exists.
-    text.feed(addresses(0, 20000));
-    ASSERT_TRUE(appears(folder, "cleanfile.txt"));
-    program.signal(SIGINT);
-    EXPECT_TRUE(ended_by(program.wait(), SIGINT));
-    EXPECT_EQ(folder.files(), (Files{{"text.txt", "<not a regular file>"}, {"textEPX.txt", "earlier@result.se\n"}}));
+    *out << stopped.name;
 }
 
-TEST(InterruptedLowerCase, LeavesTheEarlierResultAndNoPartOfTheNewOne)
+class InterruptedReading : public testing::TestWithParam<StoppedReading> {};
+
+TEST_P(InterruptedReading, LeavesTheEarlierResultAndNothingOfItsOwn)
 {
+    const StoppedReading& stopped = GetParam();
     e2e::Folder folder;
-    folder.write("list_low.txt", "earlier@result.se\n");
-    Feeder list(folder.path(), "list.txt");
+    folder.write(stopped.result, "earlier@result.se\n");
+    Feeder list(folder.path(), stopped.list);
     Running program(folder.path(), e2e::kRecordingProgram, Running::Console::pipes);
-    program.type("l list\nq\n");
+    program.type(stopped.typed);
     ASSERT_TRUE(list.wait_for_reader(program));
+    // More than one piece of the list, and the pipe stays open after it.
     list.feed(addresses(0, 20000));
-    ASSERT_TRUE(appears(folder, "mordavelle.partial"));
-    program.signal(SIGTERM);
-    EXPECT_TRUE(ended_by(program.wait(), SIGTERM));
-    EXPECT_EQ(folder.files(), (Files{{"list.txt", "<not a regular file>"}, {"list_low.txt", "earlier@result.se\n"}}));
+    ASSERT_TRUE(appears(folder, stopped.own_file));
+    program.signal(stopped.signal_number);
+    EXPECT_TRUE(ended_by(program.wait(), stopped.signal_number));
+    EXPECT_EQ(folder.files(), (Files{{stopped.list, "<not a regular file>"}, {stopped.result, "earlier@result.se\n"}}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Commands, InterruptedReading,
+    testing::Values(StoppedReading{"extraction_with_its_intermediate", "e text\nq\n", "text.txt", "textEPX.txt",
+                                   "cleanfile.txt", SIGINT},
+                    StoppedReading{"lower_case_with_its_result_begun", "l list\nq\n", "list.txt", "list_low.txt",
+                                   "mordavelle.partial", SIGTERM}),
+    [](const testing::TestParamInfo<StoppedReading>& param) { return param.param.name; });
 
 }  // namespace
