@@ -160,6 +160,21 @@ TEST(EmailExtractionFailure, IntermediateThatCannotBeWrittenExitsAndIsRemoved)
     EXPECT_EQ(folder.files().count("cleanfile.txt"), 0U);
 }
 
+TEST(EmailExtractionFailure, IntermediateThatCannotBeReadBackExitsAndIsRemoved)
+{
+    e2e::Folder folder;
+    if (std::system("strace -V >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "strace is not installed";
+    folder.write(e2e::Files{{"t.txt", kThread}, {"tEPX.txt", "earlier@result.se\n"}});
+    // Every read of the intermediate file fails; its writing does not.
+    const auto result = folder.run_shell("e t q\n", "env ASAN_OPTIONS=detect_leaks=0 strace -f -o ../strace.log -P \"$PWD/"
+                                         "cleanfile.txt\" -e inject=read:error=EIO " + e2e::kRecordingProgram);
+    EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "can't find cleanfile ", "Exiting..."}));
+    EXPECT_EQ(result.events, (std::vector<std::string>{"remove cleanfile.txt", "pause 2000"}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(folder.files(), (e2e::Files{{"t.txt", kThread}, {"tEPX.txt", "earlier@result.se\n"}}));
+}
+
 // A result name that is a link to the text itself: the text is replaced by
 // its addresses only once it has been read whole, and the link stays.
 TEST(EmailExtraction, AResultLinkedToItsOwnTextGetsTheAddressesOfTheWholeText)

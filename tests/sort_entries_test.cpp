@@ -86,6 +86,20 @@ TEST(KeySorter, OrdersEqualKeysByTieAndEqualTiesInTheOrderTheyCame)
     EXPECT_EQ(sorted[4], (std::pair<std::string_view, std::size_t>{"b", 2}));
 }
 
+TEST(KeySorter, SortedKeysKeepTheirOrderWhenMoved)
+{
+    const Views keys = {"b", "a"};
+    lists::KeySorter sorter(first_bytes_of(keys));
+    for (const std::string_view key : keys)
+        sorter.add(key, 0);
+    lists::SortedKeys moved(sorter.sort());
+    lists::SortedKeys taken;
+    taken = std::move(moved);
+    Views order;
+    taken.for_each([&order](std::string_view key, std::size_t) { order.push_back(key); });
+    EXPECT_EQ(order, (Views{"a", "b"}));
+}
+
 TEST(KeySorter, AnEmptyKeyComesFirstAndIsCountedWithNul)
 {
     const Views keys = {"a", std::string_view("\0", 1), ""};
