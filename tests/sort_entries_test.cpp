@@ -92,7 +92,8 @@ TEST(KeySorter, SortedKeysKeepTheirOrderWhenMoved)
     lists::KeySorter sorter(first_bytes_of(keys));
     for (const std::string_view key : keys)
         sorter.add(key, 0);
-    lists::SortedKeys moved(sorter.sort());
+    lists::SortedKeys sorted = sorter.sort();
+    lists::SortedKeys moved(std::move(sorted));
     lists::SortedKeys taken;
     taken = std::move(moved);
     Views order;
