@@ -216,13 +216,14 @@ void begin_session()
 
 FileKind file_kind(const std::string& name)
 {
-    const DWORD attributes = GetFileAttributesW(wide_name(name).c_str());
+    const std::wstring wide = wide_name(name);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return FileKind::missing;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return FileKind::directory;
     // Devices such as NUL and CON are written in place, as on POSIX.
-    const HANDLE handle = CreateFileW(wide_name(name).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE handle = CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return FileKind::regular;
     const DWORD type = GetFileType(handle);
