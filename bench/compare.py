@@ -16,6 +16,7 @@ from here would start with. The results are compared on disk, never loaded here.
 import argparse
 import filecmp
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -161,8 +162,16 @@ def main():
             folder = os.path.abspath(os.path.join(arguments.data, str(count)))
             if not os.path.exists(os.path.join(folder, "text.txt")):
                 subprocess.run([os.path.abspath(arguments.generator), str(count), folder], check=True)
-            rows = measure(program, folder, arguments.runs, arguments.only, scratch)
-            print_table(count, folder, rows)
+            # Each run works in a folder of its own beside the data, holding links
+            # to it, so that runs at the same time never write each other's results.
+            work = tempfile.mkdtemp(prefix="run-", dir=folder)
+            for name in ("all.txt", "resp.txt", "text.txt"):
+                os.link(os.path.join(folder, name), os.path.join(work, name))
+            try:
+                rows = measure(program, work, arguments.runs, arguments.only, scratch)
+                print_table(count, work, rows)
+            finally:
+                shutil.rmtree(work)
             disagree = disagree or any(row[-1] == "DIFFERENT" for row in rows)
     if disagree:
         sys.exit("a command and its peer disagree")
