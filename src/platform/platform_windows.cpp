@@ -60,6 +60,16 @@ std::wstring wide_from(std::string_view bytes, UINT code_page)
     return wide;
 }
 
+std::string bytes_from(const std::wstring& wide, UINT code_page)
+{
+    const int length = static_cast<int>(wide.size());
+    const int size = WideCharToMultiByte(code_page, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (size > 0)
+        (void)WideCharToMultiByte(code_page, 0, wide.data(), length, bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
 // The attributes the console had before the program first coloured it, so
 // that the user's own colours come back at the end. Output that is not a
 // console has none, and then nothing is given back.
@@ -99,7 +109,14 @@ bool read_console_line()
     // A line longer than the chunk comes in several reads.
     while (line.empty() || line.back() != L'\n') {
         DWORD got = 0;
-        if (ReadConsoleW(input, chunk, static_cast<DWORD>(std::size(chunk)), &got, nullptr) == 0 || got == 0)
+        SetLastError(ERROR_SUCCESS);
+        const BOOL read = ReadConsoleW(input, chunk, static_cast<DWORD>(std::size(chunk)), &got, nullptr);
+        // Ctrl-C breaks off a read with nothing read while the console's handler
+        // ends the program on a thread of its own: reading on waits for that end,
+        // which an end of input would race with.
+        if (got == 0 && GetLastError() == ERROR_OPERATION_ABORTED)
+            continue;
+        if (read == 0 || got == 0)
             break;
         line.append(chunk, got);
     }
@@ -107,11 +124,7 @@ bool read_console_line()
     // and so the C runtime have it on Windows; Ctrl-Z Enter is how users type it.
     if (line.empty() || line.front() == L'\x1a')
         return false;
-    const int length = static_cast<int>(line.size());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), length, nullptr, 0, nullptr, nullptr);
-    console_line.assign(static_cast<std::size_t>(size), '\0');
-    if (size > 0)
-        (void)WideCharToMultiByte(CP_UTF8, 0, line.data(), length, console_line.data(), size, nullptr, nullptr);
+    console_line = bytes_from(line, CP_UTF8);
     console_next = 0;
     return true;
 }
@@ -188,13 +201,7 @@ void write_typed_name(std::string_view name)
         std::cout << name;
         return;
     }
-    const std::wstring wide = wide_from(name, typed);
-    const int length = static_cast<int>(wide.size());
-    const int size = WideCharToMultiByte(shown, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (size > 0)
-        (void)WideCharToMultiByte(shown, 0, wide.data(), length, bytes.data(), size, nullptr, nullptr);
-    std::cout << bytes;
+    std::cout << bytes_from(wide_from(name, typed), shown);
 }
 
 void pause(unsigned milliseconds)
