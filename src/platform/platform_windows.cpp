@@ -1,7 +1,8 @@
 // The real Windows calls behind the seam. Console lines and list files end in
 // CR LF because the C runtime keeps the console streams in text mode and the
 // list files are written with file_line_end(). Files are opened, created,
-// renamed and removed through the wide calls.
+// renamed and removed through the wide calls, and a console is read through
+// ReadConsoleW.
 #include "platform/platform.h"
 
 #include <algorithm>
