@@ -15,7 +15,9 @@ file(REMOVE_RECURSE "${staging}" "${OUT}/${name}.zip" "${OUT}/SHA256SUMS")
 file(MAKE_DIRECTORY "${staging}")
 
 file(COPY_FILE "${PROGRAM}" "${staging}/mordavelle.exe")
-# The text names the version it comes with.
+# The text names the version it comes with. Its UTF-8 byte-order mark is kept:
+# Notepad before Windows 10 1903 reads a text without one in the ANSI code
+# page, and the letters beyond ASCII would show as two wrong characters each.
 set(PROJECT_VERSION "${VERSION}")
 configure_file("${README}" "${staging}/README.txt" @ONLY NEWLINE_STYLE CRLF)
 

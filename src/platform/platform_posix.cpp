@@ -54,6 +54,13 @@ void show_help_box(const std::string& caption, const std::string& text)
     std::cout << help_frame(caption, text, help_box_width()) << std::flush;
 }
 
+bool read_typed_word(std::string& word)
+{
+    // The extractor leaves the word as it was when input has already ended.
+    word.clear();
+    return static_cast<bool>(std::cin >> word);
+}
+
 void write_typed_name(std::string_view name)
 {
     std::cout << name;

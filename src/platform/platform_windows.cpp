@@ -1,7 +1,8 @@
 // The real Windows calls behind the seam. Console lines and list files end in
 // CR LF because the C runtime keeps the console streams in text mode and the
 // list files are written with file_line_end(). Files are opened, created,
-// renamed and removed through the wide calls.
+// renamed and removed through the wide calls, and a console is read through
+// ReadConsoleW.
 #include "platform/platform.h"
 
 #include <algorithm>
@@ -26,11 +27,26 @@
 namespace platform {
 namespace {
 
-// A typed name arrives in the code page of the console's input: the one the
-// console uses, or the OEM code page where the program has no console (a
-// pipe), which is what a console window starts with.
+// Standard input that is a console is read as UTF-16 (read_typed_word), so
+// that every character typed there names its file, whatever the console's
+// code page; other input is read as bytes through the C runtime.
+bool input_is_console()
+{
+    static const bool console = [] {
+        DWORD mode = 0;
+        return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+    }();
+    return console;
+}
+
+// The code page of a typed name, and so of every name the program uses: UTF-8
+// when it was typed on a console; else the code page of the console's input,
+// or the OEM code page where the program has no console (a pipe), which is
+// what a console window starts with.
 UINT typed_code_page()
 {
+    if (input_is_console())
+        return CP_UTF8;
     const UINT console = GetConsoleCP();
     return console != 0 ? console : GetOEMCP();
 }
@@ -43,6 +59,16 @@ std::wstring wide_from(std::string_view bytes, UINT code_page)
     if (size > 0)
         (void)MultiByteToWideChar(code_page, 0, bytes.data(), length, wide.data(), size);
     return wide;
+}
+
+std::string bytes_from(const std::wstring& wide, UINT code_page)
+{
+    const int length = static_cast<int>(wide.size());
+    const int size = WideCharToMultiByte(code_page, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (size > 0)
+        (void)WideCharToMultiByte(code_page, 0, wide.data(), length, bytes.data(), size, nullptr, nullptr);
+    return bytes;
 }
 
 // The attributes the console had before the program first coloured it, so
@@ -62,7 +88,70 @@ void remember_original_attributes(HANDLE console)
     }
 }
 
+// The console's line being taken word by word, in UTF-8, and where the next
+// word is looked for. Words typed ahead on a line wait there for later reads.
+std::string console_line;
+std::size_t console_next = 0;
+bool console_ended = false;
+
+bool is_blank(char byte)
+{
+    // The blanks of the C locale, which the extractor of piped words uses too.
+    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' || byte == '\r';
+}
+
+// Waits for the user's next line (the console hands over whole lines) and
+// makes it the one that words are taken from; false once console input ends.
+bool read_console_line()
+{
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring line;
+    wchar_t chunk[4096];
+    // A line longer than the chunk comes in several reads.
+    while (line.empty() || line.back() != L'\n') {
+        DWORD got = 0;
+        SetLastError(ERROR_SUCCESS);
+        const BOOL read = ReadConsoleW(input, chunk, static_cast<DWORD>(std::size(chunk)), &got, nullptr);
+        // Ctrl-C breaks off a read with nothing read while the console's handler
+        // ends the program on a thread of its own: reading on waits for that end,
+        // which an end of input would race with.
+        if (got == 0 && GetLastError() == ERROR_OPERATION_ABORTED)
+            continue;
+        if (read == 0 || got == 0)
+            break;
+        line.append(chunk, got);
+    }
+    // Ctrl-Z at the beginning of a line ends a console's input, as ReadFile
+    // and so the C runtime have it on Windows; Ctrl-Z Enter is how users type it.
+    if (line.empty() || line.front() == L'\x1a')
+        return false;
+    console_line = bytes_from(line, CP_UTF8);
+    console_next = 0;
+    return true;
+}
+
 }  // namespace
+
+bool read_typed_word(std::string& word)
+{
+    word.clear();
+    if (!input_is_console())
+        return static_cast<bool>(std::cin >> word);
+    // Input that has ended stays ended, as a stream's end of file does.
+    while (!console_ended) {
+        while (console_next < console_line.size() && is_blank(console_line[console_next]))
+            ++console_next;
+        if (console_next < console_line.size()) {
+            const std::size_t begin = console_next;
+            while (console_next < console_line.size() && !is_blank(console_line[console_next]))
+                ++console_next;
+            word.assign(console_line, begin, console_next - begin);
+            return true;
+        }
+        console_ended = !read_console_line();
+    }
+    return false;
+}
 
 void set_colour(Colour colour)
 {
@@ -113,13 +202,7 @@ void write_typed_name(std::string_view name)
         std::cout << name;
         return;
     }
-    const std::wstring wide = wide_from(name, typed);
-    const int length = static_cast<int>(wide.size());
-    const int size = WideCharToMultiByte(shown, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (size > 0)
-        (void)WideCharToMultiByte(shown, 0, wide.data(), length, bytes.data(), size, nullptr, nullptr);
-    std::cout << bytes;
+    std::cout << bytes_from(wide_from(name, typed), shown);
 }
 
 void pause(unsigned milliseconds)

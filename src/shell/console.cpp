@@ -35,11 +35,7 @@ void print_line_with_name(std::string_view before, std::string_view name, std::s
 
 bool read_word(std::string& word)
 {
-    word.clear();
-    if (std::cin >> word)
-        return true;
-    word.clear();
-    return false;
+    return platform::read_typed_word(word);
 }
 
 std::string read_stem()
