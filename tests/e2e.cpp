@@ -13,14 +13,6 @@
 namespace e2e {
 namespace {
 
-std::string slurp(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
-
 std::string in_quotes(const std::filesystem::path& path)
 {
     std::string quoted = path.string();
@@ -30,6 +22,14 @@ std::string in_quotes(const std::filesystem::path& path)
 }
 
 }  // namespace
+
+std::string read_file(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
 
 Folder::Folder()
 {
@@ -66,7 +66,7 @@ Files Folder::files() const
         if (entry.is_symlink())
             found[name] = "<link to " + std::filesystem::read_symlink(entry.path()).string() + ">";
         else if (entry.is_regular_file())
-            found[name] = slurp(entry.path());
+            found[name] = read_file(entry.path());
         else
             found[name] = "<not a regular file>";
     }
@@ -97,9 +97,9 @@ Result Folder::run_shell(std::string_view input, const std::string& command_line
     (void)std::system(command.c_str());
     Result result;
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.out = slurp(root_ / "stdout");
-    result.status = std::atoi(slurp(root_ / "status").c_str());
-    std::istringstream log(slurp(root_ / "log"));
+    result.out = read_file(root_ / "stdout");
+    result.status = std::atoi(read_file(root_ / "status").c_str());
+    std::istringstream log(read_file(root_ / "log"));
     for (std::string line; std::getline(log, line);) {
         if (line.rfind("colour ", 0) == 0)
             result.colours.push_back(line.substr(7));
@@ -169,7 +169,7 @@ Files files_in(const std::filesystem::path& folder)
     if (!std::filesystem::is_directory(folder))
         return files;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
-        files[entry.path().filename().string()] = slurp(entry.path());
+        files[entry.path().filename().string()] = read_file(entry.path());
     return files;
 }
 
@@ -210,21 +210,23 @@ Case read_case(const std::filesystem::path& folder, const std::map<std::string, 
     c.name = folder.parent_path().filename().string() + "_" + folder.filename().string();
     c.folder = folder;
     c.before = files_in(folder / "before");
-    c.input = slurp(folder / "input");
-    c.out = expanded(slurp(folder / "output"), shared, folder / "output");
+    c.input = read_file(folder / "input");
+    c.out = expanded(read_file(folder / "output"), shared, folder / "output");
     c.after = std::filesystem::is_directory(folder / "after") ? files_in(folder / "after") : c.before;
     c.after.erase(".empty");
     if (std::filesystem::exists(folder / "status"))
-        c.status = std::stoi(slurp(folder / "status"));
-    std::istringstream events(slurp(folder / "events"));
+        c.status = std::stoi(read_file(folder / "status"));
+    std::istringstream events(read_file(folder / "events"));
     for (std::string line; std::getline(events, line);)
         c.events.push_back(line);
     c.posix_only = std::filesystem::exists(folder / "posix-only");
     return c;
 }
 
-// What a folder holds, file by file, marking where it differs from what was expected.
-std::string listing(const Files& expected, const Files& actual)
+// What a folder holds, file by file, marking where it differs from what was
+// expected: a file that differs in full when `whole`, else by its size and the
+// bytes around its first difference.
+std::string listing(const Files& expected, const Files& actual, bool whole)
 {
     std::string text;
     Files all = expected;
@@ -236,11 +238,13 @@ std::string listing(const Files& expected, const Files& actual)
             text += name + ": MISSING, expected:\n" + visible(wanted->second) + "\n";
         } else if (wanted == expected.end()) {
             text += name + ": NOT EXPECTED, holds:\n" + visible(found->second) + "\n";
-        } else if (wanted->second != found->second) {
+        } else if (wanted->second == found->second) {
+            text += name + ": as expected, " + std::to_string(found->second.size()) + " bytes\n";
+        } else if (whole) {
             text += name + ": DIFFERS, expected:\n" + visible(wanted->second) + "\n" + name + ", holds:\n" +
                     visible(found->second) + "\n";
         } else {
-            text += name + ": as expected, " + std::to_string(found->second.size()) + " bytes\n";
+            text += name + ": DIFFERS, " + same_text(found->second, wanted->second).message() + "\n";
         }
     }
     return text;
@@ -255,7 +259,7 @@ std::filesystem::path cases_folder()
 
 std::string menu()
 {
-    static const std::string text = slurp(cases_folder() / "menu.txt");
+    static const std::string text = read_file(cases_folder() / "menu.txt");
     return text;
 }
 
@@ -281,27 +285,14 @@ void check(const Case& c)
                   << "\n--- output expected ---\n" << visible(folded(c.out, menu())) << "--- output ---\n"
                   << visible(folded(result.out, menu()))
                   << "--- events expected ---\n" << joined(c.events) << "--- events ---\n"
-                  << joined(result.events) << "--- folder afterwards ---\n" << listing(c.after, after);
+                  << joined(result.events) << "--- folder afterwards ---\n" << listing(c.after, after, true);
 }
 
 testing::AssertionResult same_files(const Files& actual, const Files& expected)
 {
     if (actual == expected)
         return testing::AssertionSuccess();
-    std::string text;
-    Files all = expected;
-    all.insert(actual.begin(), actual.end());
-    for (const auto& [name, ignored] : all) {
-        const auto wanted = expected.find(name);
-        const auto found = actual.find(name);
-        if (found == actual.end())
-            text += name + ": missing\n";
-        else if (wanted == expected.end())
-            text += name + ": not expected, " + std::to_string(found->second.size()) + " bytes\n";
-        else if (wanted->second != found->second)
-            text += name + ": " + same_text(found->second, wanted->second).message() + "\n";
-    }
-    return testing::AssertionFailure() << "the folder differs:\n" << text;
+    return testing::AssertionFailure() << "the folder differs:\n" << listing(expected, actual, false);
 }
 
 testing::AssertionResult same_text(const std::string& actual, const std::string& expected)

@@ -50,6 +50,9 @@ private:
     std::filesystem::path root_;
 };
 
+// The bytes of a file; empty when there is none.
+std::string read_file(const std::filesystem::path& path);
+
 // The files with one more, or with one changed.
 inline Files with(Files files, const std::string& name, const std::string& contents)
 {

@@ -152,7 +152,8 @@ TEST(EmailExtraction, AResultLinkedToItsOwnTextGetsTheAddressesOfTheWholeText)
     std::string expected;
     for (const std::string& word : extracted(text))
         expected.append(word).append("\n");
-    EXPECT_TRUE(e2e::same_files(folder.files(), {{"t.txt", expected}, {"tEPX.txt", "<link to t.txt>"}}));
+    EXPECT_TRUE(
+        e2e::same_files(folder.files(), {{"t.txt", expected}, {"tEPX.txt", "<link to t.txt>"}}));
 }
 
 TEST(EmailExtraction, ShippedProgramReallyPausesThreeSecondsAfterTheResult)

@@ -6,23 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace {
-
-std::string read_file(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
 
 // The version CMake wrote into the build folder, without its line end.
 std::string version()
 {
-    std::string text = read_file(MORDAVELLE_BUILD_DIR "/version.txt");
+    std::string text = e2e::read_file(MORDAVELLE_BUILD_DIR "/version.txt");
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
     return text;

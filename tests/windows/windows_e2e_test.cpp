@@ -202,8 +202,9 @@ TEST_P(SwedishNames, FindTheListAndWriteTheResultUnderTheTypedName)
     EXPECT_NE(result.out.find("\r\n" + c.echoed + "\r\n"), std::string::npos) << result.out;
     const Files after = folder.files();
     EXPECT_EQ(after.size(), lists.size() + (c.result.empty() ? 0 : 1));
-    if (!c.result.empty())
+    if (!c.result.empty()) {
         EXPECT_EQ(after.count(c.result), 1U) << c.result;
+    }
 }
 
 void PrintTo(const SwedishCase& c, std::ostream* out)
