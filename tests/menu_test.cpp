@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 namespace {
 
 using e2e::menu;
@@ -36,6 +39,23 @@ TEST(MenuColours, TerminalGetsBrightRedAndGreenThenReset)
     EXPECT_NE(screen.find("\x1b[92mA/a: Alphabetically sort file contents."), std::string::npos) << screen;
     EXPECT_NE(screen.rfind("\x1b[0m"), std::string::npos) << screen;
     EXPECT_GT(screen.rfind("\x1b[0m"), screen.rfind("\x1b[92m")) << screen;
+}
+
+// A list whose text would need more room than a string can have at all (a
+// length error, not a failed allocation) ends the command as too little memory does.
+TEST(MenuFailure, ListLargerThanAnyStringIsReportedAsTooLittleMemory)
+{
+    e2e::Folder folder;
+    // A sparse file of the largest size there is costs nothing on a tmpfs.
+    const std::string huge = "/dev/shm/" + folder.path().parent_path().filename().string();
+    if (std::system(("truncate -s 9223372036854775807 " + huge + " 2> /dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no tmpfs at /dev/shm takes a file of 8 EiB";
+    folder.shell("ln -s " + huge + " big.txt");
+    const auto result = folder.run("a big\n");
+    std::filesystem::remove(huge);
+    EXPECT_TRUE(result.out.ends_with("\nnot enough memory for these lists\nExiting...\n")) << result.out;
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
 }
 
 }  // namespace
