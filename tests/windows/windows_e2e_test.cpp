@@ -98,20 +98,13 @@ TEST(WindowsWriteFailure, ResultNameTakenByAFolderShutsDown)
     EXPECT_EQ(folder.files(), with(kMixed, "mixed_low.txt", "<not a regular file>"));
 }
 
-TEST(WindowsEmailExtraction, WritesCrLfResultKeepsTheUsersCleanfileAndPausesThreeSeconds)
+// Its dialogue and files are those of the cases; the pause is Windows's own.
+TEST(WindowsPause, ExtractionPausesARealThreeSecondsBeforeTheMenu)
 {
-    // A file of the intermediate's name is the user's own and must survive byte for byte.
-    const Files before = {{"mail.txt", "Hi <ann@hr.x.se>,\r\n(bo@it.x.se) cy@x.se\n"}, {"cleanfile.txt", "mine\r\n"}};
     e2e::Folder folder;
-    folder.write(before);
+    folder.write("mail.txt", "Hi <ann@hr.x.se>,\r\n");
     const auto result = folder.run("e mail\r\nq\r\n");
-    EXPECT_EQ(result.out, kMenu +
-                              lines({"Extract e-mail-addresses from a text.",
-                                     "Enter name of text file to extract from:",
-                                     "(I will add the .txt suffix)", "", "", "Done, results in: mailEPX.txt"}) +
-                              kMenu);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(folder.files(), with(before, "mailEPX.txt", "ann@hr.x.se\r\nbo@it.x.se\r\ncy@x.se\r\n"));
     EXPECT_GE(result.seconds, 2.95);
 }
 
