@@ -14,8 +14,9 @@ $(RELEASE)/build.ninja:
 build: $(RELEASE)/build.ninja
 	cmake --build $(RELEASE) -j $(JOBS)
 
-# Starts the program in a scratch folder filled with the sample lists.
-run: build
+# Builds the program alone and starts it in a scratch folder filled with the sample lists.
+run: $(RELEASE)/build.ninja
+	cmake --build $(RELEASE) --target mordavelle -j $(JOBS)
 	rm -rf $(BUILD_DIR)/try
 	mkdir -p $(BUILD_DIR)/try
 	cp examples/*.txt $(BUILD_DIR)/try/

@@ -10,48 +10,11 @@
 
 namespace {
 
-using e2e::Case;
 using e2e::lines;
 using e2e::menu;
 using Views = std::vector<std::string_view>;
 
 const std::string kAsk = lines({"Enter name of file to sort entries in.", "(I will add the .txt suffix.)"});
-
-std::string sorted(std::string_view name)
-{
-    return kAsk + lines({"", "Sorted! See file: " + std::string{name}, ""});
-}
-
-const e2e::Files kNames = {{"names.txt", "Bob alice Carl\nab abc ab 10 9"}};
-
-class AlphabeticalSortDialogue : public testing::TestWithParam<Case> {};
-
-TEST_P(AlphabeticalSortDialogue, PrintsExactlyAndEnds)
-{
-    e2e::check(GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(AlphabeticalSort, AlphabeticalSortDialogue,
-    testing::Values(
-        Case{.name = "sorts_by_byte_value_one_entry_a_line", .before = kNames, .input = "a\nnames\nq\n",
-             .out = menu() + sorted("names_a.txt") + menu(),
-             .after = {{"names.txt", "Bob alice Carl\nab abc ab 10 9"},
-                       {"names_a.txt", "10\n9\nBob\nCarl\nab\nab\nabc\nalice\n"}}},
-        Case{.name = "a_second_sort_overwrites_the_first", .before = {{"l.txt", "b a"}, {"l_a.txt", "old\nlonger\n"}},
-             .input = "A l a l q", .out = menu() + sorted("l_a.txt") + menu() + sorted("l_a.txt") + menu(),
-             .after = {{"l.txt", "b a"}, {"l_a.txt", "a\nb\n"}}},
-        Case{.name = "an_empty_list_gives_an_empty_file", .before = {{"e.txt", " \t\n"}}, .input = "a e q",
-             .out = menu() + sorted("e_a.txt") + menu(), .after = {{"e.txt", " \t\n"}, {"e_a.txt", ""}}},
-        Case{.name = "a_missing_list_is_reported_and_the_menu_comes_back",
-             .before = {{"nope_a.txt", "earlier result\n"}}, .input = "a nope q",
-             .out = menu() + kAsk + lines({"can't find file nope.txt"}) + menu(),
-             .after = {{"nope_a.txt", "earlier result\n"}}},
-        Case{.name = "a_missing_list_creates_no_file", .input = "a nope c nope",
-             .out = menu() + kAsk + lines({"can't find file nope.txt"}) + menu() +
-                 lines({"Counts number of entries in which file?", "(I will add the .txt suffix.)",
-                        "can't find file nope.txt", "Shutting down..."}),
-             .status = 1, .events = {"pause 2000"}}),
-    e2e::case_name);
 
 TEST(AlphabeticalSortFailure, UnwritableResultShutsDown)
 {

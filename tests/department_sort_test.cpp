@@ -10,46 +10,12 @@
 
 namespace {
 
-using e2e::Case;
 using e2e::lines;
 using e2e::menu;
 using Views = std::vector<std::string_view>;
 
 const std::string kAsk = lines({"Sorts e-mail addresses based on dept.", "(Enter the name of the text file.",
                                 "(I will add the .txt suffix in names)."});
-
-std::string sorted(std::string_view name)
-{
-    return kAsk + lines({"", "Sorted by Dept name, in file: " + std::string{name}, ""});
-}
-
-const e2e::Files kStaff = {{"staff.txt", "zed@i ann@hr bo@h cy@hr\r\nal@h"}};
-const e2e::Files kOdd = {{"odd.txt", "x@b@c b@ nobody a@b y@ b@bc"}};
-
-class DepartmentSortDialogue : public testing::TestWithParam<Case> {};
-
-TEST_P(DepartmentSortDialogue, PrintsExactlyAndEnds)
-{
-    e2e::check(GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(DepartmentSort, DepartmentSortDialogue,
-    testing::Values(
-        Case{.name = "groups_by_department_keeping_input_order_within", .before = kStaff, .input = "d\nstaff\nq\n",
-             .out = menu() + sorted("staffDEPT.txt") + menu(),
-             .after = {{"staff.txt", "zed@i ann@hr bo@h cy@hr\r\nal@h"},
-                       {"staffDEPT.txt", "bo@h\nal@h\nann@hr\ncy@hr\nzed@i\n"}}},
-        Case{.name = "empty_keys_first_no_at_sign_whole_entry_second_at_sign_in_key", .before = kOdd,
-             .input = "D odd q", .out = menu() + sorted("oddDEPT.txt") + menu(),
-             .after = {{"odd.txt", "x@b@c b@ nobody a@b y@ b@bc"},
-                       {"oddDEPT.txt", "b@\ny@\na@b\nx@b@c\nb@bc\nnobody\n"}}},
-        Case{.name = "an_empty_list_gives_an_empty_file_and_a_rerun_overwrites",
-             .before = {{"e.txt", "\n"}, {"eDEPT.txt", "old\n"}}, .input = "d e q",
-             .out = menu() + sorted("eDEPT.txt") + menu(), .after = {{"e.txt", "\n"}, {"eDEPT.txt", ""}}},
-        Case{.name = "a_missing_list_exits", .input = "d nope q",
-             .out = menu() + kAsk + lines({"can't find file nope.txt", "Exiting..."}), .status = 1,
-             .events = {"pause 2000"}}),
-    e2e::case_name);
 
 TEST(DepartmentSortFailure, UnwritableResultExitsNamingIt)
 {

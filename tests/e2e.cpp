@@ -2,22 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 
 namespace e2e {
 namespace {
-
-std::string slurp(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
 
 std::string in_quotes(const std::filesystem::path& path)
 {
@@ -28,6 +22,14 @@ std::string in_quotes(const std::filesystem::path& path)
 }
 
 }  // namespace
+
+std::string read_file(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
 
 Folder::Folder()
 {
@@ -64,7 +66,7 @@ Files Folder::files() const
         if (entry.is_symlink())
             found[name] = "<link to " + std::filesystem::read_symlink(entry.path()).string() + ">";
         else if (entry.is_regular_file())
-            found[name] = slurp(entry.path());
+            found[name] = read_file(entry.path());
         else
             found[name] = "<not a regular file>";
     }
@@ -95,9 +97,9 @@ Result Folder::run_shell(std::string_view input, const std::string& command_line
     (void)std::system(command.c_str());
     Result result;
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.out = slurp(root_ / "stdout");
-    result.status = std::atoi(slurp(root_ / "status").c_str());
-    std::istringstream log(slurp(root_ / "log"));
+    result.out = read_file(root_ / "stdout");
+    result.status = std::atoi(read_file(root_ / "status").c_str());
+    std::istringstream log(read_file(root_ / "log"));
     for (std::string line; std::getline(log, line);) {
         if (line.rfind("colour ", 0) == 0)
             result.colours.push_back(line.substr(7));
@@ -117,39 +119,193 @@ std::string lines(std::initializer_list<std::string_view> items)
     return joined;
 }
 
+namespace {
+
+// The text with every byte that a terminal would not show as itself written as \xNN.
+std::string visible(std::string_view text)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string shown;
+    for (const char byte : text) {
+        const auto value = static_cast<unsigned char>(byte);
+        if (byte == '\n' || (value >= 0x20 && value < 0x7f)) {
+            shown += byte;
+        } else {
+            shown += "\\x";
+            shown += kDigits[value >> 4];
+            shown += kDigits[value & 0xf];
+        }
+    }
+    return shown;
+}
+
+// The output with each whole menu written as the line @menu, as the cases write it.
+std::string folded(const std::string& out, const std::string& menu_text)
+{
+    std::string text;
+    for (std::size_t at = 0; at < out.size();) {
+        if ((at == 0 || out[at - 1] == '\n') && out.compare(at, menu_text.size(), menu_text) == 0) {
+            text += "@menu\n";
+            at += menu_text.size();
+        } else {
+            text += out[at++];
+        }
+    }
+    return text;
+}
+
+std::string joined(const std::vector<std::string>& events)
+{
+    std::string text;
+    for (const std::string& event : events)
+        text += event + "\n";
+    return text;
+}
+
+// The files of a case's folder, "before" or "after", by their names.
+Files files_in(const std::filesystem::path& folder)
+{
+    Files files;
+    if (!std::filesystem::is_directory(folder))
+        return files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files[entry.path().filename().string()] = read_file(entry.path());
+    return files;
+}
+
+// The output as the program prints it: each line that names a shared text, such as @menu, replaced by that text.
+std::string expanded(const std::string& text, const std::map<std::string, std::string>& shared,
+                     const std::filesystem::path& file)
+{
+    std::string out;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string line = text.substr(start, end - start);
+        if (line.starts_with('@')) {
+            const auto found = shared.find(line);
+            if (found == shared.end())
+                throw std::runtime_error(file.string() + ": no shared text is named " + line);
+            out += found->second;
+        } else {
+            out += text.substr(start, end + 1 - start);
+        }
+        start = end + 1;
+    }
+    return out;
+}
+
+std::vector<std::filesystem::path> folders_in(const std::filesystem::path& folder)
+{
+    std::vector<std::filesystem::path> folders;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.is_directory())
+            folders.push_back(entry.path());
+    std::sort(folders.begin(), folders.end());
+    return folders;
+}
+
+Case read_case(const std::filesystem::path& folder, const std::map<std::string, std::string>& shared)
+{
+    Case c;
+    c.name = folder.parent_path().filename().string() + "_" + folder.filename().string();
+    c.folder = folder;
+    c.before = files_in(folder / "before");
+    c.input = read_file(folder / "input");
+    c.out = expanded(read_file(folder / "output"), shared, folder / "output");
+    c.after = std::filesystem::is_directory(folder / "after") ? files_in(folder / "after") : c.before;
+    c.after.erase(".empty");
+    if (std::filesystem::exists(folder / "status"))
+        c.status = std::stoi(read_file(folder / "status"));
+    std::istringstream events(read_file(folder / "events"));
+    for (std::string line; std::getline(events, line);)
+        c.events.push_back(line);
+    c.posix_only = std::filesystem::exists(folder / "posix-only");
+    return c;
+}
+
+// What a folder holds, file by file, marking where it differs from what was
+// expected: a file that differs in full when `whole`, else by its size and the
+// bytes around its first difference.
+std::string listing(const Files& expected, const Files& actual, bool whole)
+{
+    std::string text;
+    Files all = expected;
+    all.insert(actual.begin(), actual.end());
+    for (const auto& [name, ignored] : all) {
+        const auto wanted = expected.find(name);
+        const auto found = actual.find(name);
+        if (found == actual.end()) {
+            text += name + ": MISSING, expected:\n" + visible(wanted->second) + "\n";
+        } else if (wanted == expected.end()) {
+            text += name + ": NOT EXPECTED, holds:\n" + visible(found->second) + "\n";
+        } else if (wanted->second == found->second) {
+            text += name + ": as expected, " + std::to_string(found->second.size()) + " bytes\n";
+        } else if (whole) {
+            text += name + ": DIFFERS, expected:\n" + visible(wanted->second) + "\n" + name + ", holds:\n" +
+                    visible(found->second) + "\n";
+        } else {
+            text += name + ": DIFFERS, " + same_text(found->second, wanted->second).message() + "\n";
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::filesystem::path cases_folder()
+{
+    return MORDAVELLE_CASES_DIR;
+}
+
 std::string menu()
 {
-    return lines({
-        "***********************",
-        "Mordavelle E-mail-list handler",
-        "_____version 2___________",
-        "A/a: Alphabetically sort file contents.",
-        "C/c: Count the number of strings in a file.",
-        "D/d: Sort by Department name.",
-        "E/e: Extract e-mail addresses from a text.",
-        "J/j: Join two lists, remove redundancies.",
-        "L/l: Change to lower case.",
-        "N/n: Extract full names from e-mails.",
-        "S/s: Subtract one list from another.",
-        "                        ",
-        "H/h: Helpful tips.",
-        "Q/q to quit",
-        "                        ",
-        "Made by the Mordavelle developers, for people who keep lists.",
-        "***********************",
-    });
+    static const std::string text = read_file(cases_folder() / "menu.txt");
+    return text;
+}
+
+std::vector<Case> load_cases(std::map<std::string, std::string> shared)
+{
+    shared["@menu"] = menu();
+    std::vector<Case> cases;
+    for (const auto& command : folders_in(cases_folder()))
+        for (const auto& folder : folders_in(command))
+            cases.push_back(read_case(folder, shared));
+    return cases;
 }
 
 void check(const Case& c)
 {
-    SCOPED_TRACE(c.name);
     Folder folder;
     folder.write(c.before);
     const Result result = folder.run(c.input);
-    EXPECT_EQ(result.out, c.out);
-    EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.events, c.events);
-    EXPECT_EQ(folder.files(), c.after);
+    const Files after = folder.files();
+    if (result.out == c.out && result.status == c.status && result.events == c.events && after == c.after)
+        return;
+    ADD_FAILURE() << "case " << c.folder.string() << "\nstatus: " << result.status << ", expected " << c.status
+                  << "\n--- output expected ---\n" << visible(folded(c.out, menu())) << "--- output ---\n"
+                  << visible(folded(result.out, menu()))
+                  << "--- events expected ---\n" << joined(c.events) << "--- events ---\n"
+                  << joined(result.events) << "--- folder afterwards ---\n" << listing(c.after, after, true);
+}
+
+testing::AssertionResult same_files(const Files& actual, const Files& expected)
+{
+    if (actual == expected)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the folder differs:\n" << listing(expected, actual, false);
+}
+
+testing::AssertionResult same_text(const std::string& actual, const std::string& expected)
+{
+    if (actual == expected)
+        return testing::AssertionSuccess();
+    const auto at = static_cast<std::size_t>(
+        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first - expected.begin());
+    const std::size_t from = at < 40 ? 0 : at - 40;
+    return testing::AssertionFailure() << actual.size() << " bytes, expected " << expected.size()
+                                       << "; the first difference at byte " << at << ":\n  expected ..."
+                                       << visible(expected.substr(from, 80)) << "...\n  got      ..."
+                                       << visible(actual.substr(from, 80)) << "...";
 }
 
 }  // namespace e2e

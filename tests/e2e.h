@@ -50,6 +50,9 @@ private:
     std::filesystem::path root_;
 };
 
+// The bytes of a file; empty when there is none.
+std::string read_file(const std::filesystem::path& path);
+
 // The files with one more, or with one changed.
 inline Files with(Files files, const std::string& name, const std::string& contents)
 {
@@ -60,20 +63,30 @@ inline Files with(Files files, const std::string& name, const std::string& conte
 // The lines joined, each with its line end.
 std::string lines(std::initializer_list<std::string_view> items);
 
-// The whole menu as one cycle paints it.
+// The whole menu as one cycle paints it, from tests/cases/menu.txt.
 std::string menu();
+
+// The folder of the dialogue cases.
+std::filesystem::path cases_folder();
 
 // One end-to-end case: the folder before, the typed input, and everything
 // expected after. A field left out is empty, and the status 0.
 struct Case {
     std::string name = {};
+    std::filesystem::path folder = {};  // where the case is kept
     Files before = {};
     std::string input = {};
     std::string out = {};
     Files after = {};
     int status = 0;
     std::vector<std::string> events = {};  // the recorded pauses, tones and removals
+    bool posix_only = false;
 };
+
+// Every case under tests/cases, one a folder <command>/<case>, named
+// <command>_<case>. A line of an expected output that names a shared text,
+// "@menu" or one of `shared`, stands for that text.
+std::vector<Case> load_cases(std::map<std::string, std::string> shared);
 
 // Shows a case by its name in test listings.
 inline void PrintTo(const Case& c, std::ostream* out)
@@ -87,7 +100,14 @@ inline std::string case_name(const testing::TestParamInfo<Case>& param)
     return param.param.name;
 }
 
-// Runs the case and checks every expectation, printing expected and actual in full.
+// Runs the case and checks every expectation; on a failure, prints one block
+// with the status, the expected and actual output and events, and every file.
 void check(const Case& c);
+
+// Equal files, or which of them differ, with sizes and where they first differ.
+testing::AssertionResult same_files(const Files& actual, const Files& expected);
+
+// Equal texts, or their sizes and the bytes around their first difference.
+testing::AssertionResult same_text(const std::string& actual, const std::string& expected);
 
 }  // namespace e2e

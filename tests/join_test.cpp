@@ -6,8 +6,6 @@
 
 namespace {
 
-using e2e::Case;
-using e2e::with;
 using e2e::lines;
 using e2e::menu;
 using Views = std::vector<std::string_view>;
@@ -17,46 +15,7 @@ const std::string kAskFirst = lines({"Combines two lists,", "removes redundant s
                                      "file name 1?", "(I will add the .txt suffix in names)."});
 const std::string kAskSecond = lines({"file name 2?", "(I will add the .txt suffix in names)."});
 
-std::string joined(std::string_view name)
-{
-    return kAskFirst + kAskSecond + lines({"Done combining files, output is in the file " + std::string{name}, ""});
-}
-
 const e2e::Files kOverlap = {{"one.txt", "x y x"}, {"two.txt", "y\nz\n"}};
-const e2e::Files kCases = {{"one.txt", "Ann ann"}, {"two.txt", "ANN ann bo"}};
-
-class JoinDialogue : public testing::TestWithParam<Case> {};
-
-TEST_P(JoinDialogue, PrintsExactlyAndEnds)
-{
-    e2e::check(GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(Join, JoinDialogue,
-    testing::Values(
-        Case{.name = "writes_each_entry_once_at_its_first_place", .before = kOverlap, .input = "j\none\ntwo\nq\n",
-             .out = menu() + joined("one_two.txt") + menu(), .after = with(kOverlap, "one_two.txt", "x\ny\nz\n")},
-        Case{.name = "case_variants_are_different_entries", .before = kCases, .input = "J one two q",
-             .out = menu() + joined("one_two.txt") + menu(),
-             .after = with(kCases, "one_two.txt", "Ann\nann\nANN\nbo\n")},
-        Case{.name = "the_same_stem_twice_removes_its_repeats", .before = {{"list.txt", "b a b"}},
-             .input = "j list list q", .out = menu() + joined("list_list.txt") + menu(),
-             .after = {{"list.txt", "b a b"}, {"list_list.txt", "b\na\n"}}},
-        Case{.name = "two_empty_files_give_an_empty_file", .before = {{"e.txt", ""}, {"f.txt", "\n"}},
-             .input = "j e f q", .out = menu() + joined("e_f.txt") + menu(),
-             .after = {{"e.txt", ""}, {"f.txt", "\n"}, {"e_f.txt", ""}}},
-        Case{.name = "a_second_join_starts_afresh_and_overwrites", .before = with(kOverlap, "one_two.txt", "old\n"),
-             .input = "j one two j two two q",
-             .out = menu() + joined("one_two.txt") + menu() + joined("two_two.txt") + menu(),
-             .after = with(with(kOverlap, "one_two.txt", "x\ny\nz\n"), "two_two.txt", "y\nz\n")},
-        Case{.name = "a_missing_first_file_exits", .before = kOverlap, .input = "j none two q",
-             .out = menu() + kAskFirst + lines({"no such file none.txt", "Exiting..."}), .after = kOverlap,
-             .status = 1, .events = {"pause 2000"}},
-        Case{.name = "a_missing_second_file_exits_after_its_prompt", .before = kOverlap, .input = "j one none q",
-             .out = menu() + kAskFirst + kAskSecond + lines({"no such file none.txt", "Exiting..."}),
-             .after = kOverlap, .status = 1, .events = {"pause 2000"}}),
-    e2e::case_name);
-
 TEST(JoinFailure, UnwritableJoinedFileExitsNamingIt)
 {
     e2e::Folder folder;

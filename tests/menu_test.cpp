@@ -1,41 +1,13 @@
 #include "e2e.h"
-#include "platform/help_frame.h"
-#include "shell/menu.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 namespace {
 
-using e2e::Case;
-using e2e::lines;
 using e2e::menu;
-
-const std::string kOptions = lines({" You only have options L, S, J, C, A, D, E, H, N, Q...", ""});
-
-class MenuDialogue : public testing::TestWithParam<Case> {};
-
-TEST_P(MenuDialogue, PrintsExactlyAndEnds)
-{
-    e2e::check(GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(Menu, MenuDialogue,
-    testing::Values(
-        Case{.name = "quit_word_lower", .input = "q\n", .out = menu()},
-        Case{.name = "quit_word_upper", .input = "Q\n", .out = menu()},
-        Case{.name = "quit_after_blanks_and_empty_lines", .input = "\n\n   \t q\n", .out = menu()},
-        Case{.name = "end_of_input_quits", .input = "", .out = menu()},
-        Case{.name = "end_of_input_after_unknown_word", .input = "x", .out = menu() + kOptions + menu()},
-        Case{.name = "longer_words_are_unknown", .input = "Quit QQ s2 help\nq\n",
-             .out = menu() + kOptions + menu() + kOptions + menu() + kOptions + menu() + kOptions + menu()},
-        Case{.name = "digits_and_control_bytes_are_unknown", .input = "7 \x01\x02 \xff\nq\n",
-             .out = menu() + kOptions + menu() + kOptions + menu() + kOptions + menu()},
-        Case{.name = "help_box_then_whole_menu_again", .input = "h\nH\nq\n",
-             .out = menu() + platform::help_frame("Mordsavelle", shell::kHelpText) + menu() +
-                 platform::help_frame("Mordsavelle", shell::kHelpText) + menu()},
-        Case{.name = "words_after_quit_are_not_read", .before = {{"a.txt", "x"}}, .input = "q c a\n", .out = menu(),
-             .after = {{"a.txt", "x"}}}),
-    e2e::case_name);
 
 TEST(MenuColours, FrameInRedEntriesAndCommandsInGreen)
 {
@@ -67,6 +39,23 @@ TEST(MenuColours, TerminalGetsBrightRedAndGreenThenReset)
     EXPECT_NE(screen.find("\x1b[92mA/a: Alphabetically sort file contents."), std::string::npos) << screen;
     EXPECT_NE(screen.rfind("\x1b[0m"), std::string::npos) << screen;
     EXPECT_GT(screen.rfind("\x1b[0m"), screen.rfind("\x1b[92m")) << screen;
+}
+
+// A list whose text would need more room than a string can have at all (a
+// length error, not a failed allocation) ends the command as too little memory does.
+TEST(MenuFailure, ListLargerThanAnyStringIsReportedAsTooLittleMemory)
+{
+    e2e::Folder folder;
+    // A sparse file of the largest size there is costs nothing on a tmpfs.
+    const std::string huge = "/dev/shm/" + folder.path().parent_path().filename().string();
+    if (std::system(("truncate -s 9223372036854775807 " + huge + " 2> /dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no tmpfs at /dev/shm takes a file of 8 EiB";
+    folder.shell("ln -s " + huge + " big.txt");
+    const auto result = folder.run("a big\n");
+    std::filesystem::remove(huge);
+    EXPECT_TRUE(result.out.ends_with("\nnot enough memory for these lists\nExiting...\n")) << result.out;
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
 }
 
 }  // namespace

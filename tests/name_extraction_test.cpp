@@ -12,7 +12,6 @@
 
 namespace {
 
-using e2e::Case;
 using e2e::lines;
 using e2e::menu;
 using Names = std::vector<std::string>;
@@ -153,51 +152,8 @@ TEST(SortedNames, AgreeWithAPlainSortOfKeysAndFirstPartsOnRandomLists)
 const std::string kPrompt =
     lines({"Extracting 'Name Lastname' from e-mail address.", "Enter name of list.", "I will add the .txt suffix."});
 
-std::string done(std::string_view result)
-{
-    return kPrompt + lines({"", "", "Done! Names are in:" + std::string{result}, ""});
-}
-
 const std::string kStaff = "tova.lind@logistics.se\r\nerik.gustafsson@support.se anna-lena.berg@hr.se\n"
                            "tova.lind@logistics.se\tbo.von.ek@x.se";
-const std::string kStaffNames = lines({"Anna-lena Berg", "Bo Von.ek", "Erik Gustafsson", "Tova Lind", "Tova Lind"});
-const std::string kMixed = "anna.berg@hr.se support@hr.se a.b.c@x";
-const std::string kRefusal = lines({"list in m.txt contains an address of type name@mordavelle.se",
-                                    "That will not work for this N function, exiting...", "iTestDot: 3vEmails.size(): 3"});
-
-class NameExtractionDialogue : public testing::TestWithParam<Case> {};
-
-TEST_P(NameExtractionDialogue, PrintsExactlyAndEnds)
-{
-    e2e::check(GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(NameExtraction, NameExtractionDialogue,
-    testing::Values(
-        Case{.name = "writes_first_last_sorted", .before = {{"s.txt", kStaff}}, .input = "n\ns\nq\n",
-             .out = menu() + done("s_N.txt") + menu(), .after = {{"s.txt", kStaff}, {"s_N.txt", kStaffNames}}},
-        Case{.name = "per_cent_sign_stays_in_the_first_part", .before = {{"p.txt", "an%na.berg@x"}}, .input = "N p q",
-             .out = menu() + done("p_N.txt") + menu(),
-             .after = {{"p.txt", "an%na.berg@x"}, {"p_N.txt", "An%na Berg\n"}}},
-        Case{.name = "empty_list_passes_and_gives_an_empty_file", .before = {{"e.txt", "\n"}}, .input = "n e q",
-             .out = menu() + done("e_N.txt") + menu(), .after = {{"e.txt", "\n"}, {"e_N.txt", ""}}},
-        Case{.name = "a_local_part_without_a_dot_refuses_the_list", .before = {{"m.txt", kMixed}}, .input = "n m q",
-             .out = menu() + kPrompt + lines({""}) + kRefusal, .after = {{"m.txt", kMixed}}, .status = 1,
-             .events = {"pause 10000"}},
-        Case{.name = "empty_first_part_is_refused_by_fupper", .before = {{"d.txt", "anna.berg@x .berg@x"}},
-             .input = "n d q", .out = menu() + kPrompt + lines({"", "bad string in fUpper, closing..."}),
-             .after = {{"d.txt", "anna.berg@x .berg@x"}}, .status = 1, .events = {"pause 3000"}},
-        Case{.name = "empty_last_part_is_refused_by_fupper", .before = {{"d.txt", "anna.@x"}}, .input = "n d q",
-             .out = menu() + kPrompt + lines({"", "bad string in fUpper, closing..."}),
-             .after = {{"d.txt", "anna.@x"}}, .status = 1, .events = {"pause 3000"}},
-        Case{.name = "end_of_input_at_the_stem_is_a_bad_first_cin", .before = {{"s.txt", kStaff}}, .input = "n",
-             .out = menu() + kPrompt + lines({"bad first cin"}), .after = {{"s.txt", kStaff}}, .status = 1,
-             .events = {"pause 3000"}},
-        Case{.name = "missing_list_exits_after_two_seconds", .input = "n nope q",
-             .out = menu() + kPrompt + lines({"can't find file nope.txt", "Exiting..."}), .status = 1,
-             .events = {"pause 2000"}}),
-    e2e::case_name);
-
 TEST(NameExtractionFailure, UnwritableResultExitsWithoutTheDoneLines)
 {
     e2e::Folder folder;
