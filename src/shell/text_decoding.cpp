@@ -105,35 +105,32 @@ std::span<char> TextDecoder::decode(std::span<char> piece, std::string& out)
             held_ += piece[taken++];
         if (may_grow_into_bom(held_))
             return {};
-        decided_ = true;
-        encoding_ = detect_encoding(held_);
         if (in_one_piece) {
-            held_.clear();
+            decide();
             if (encoding_ == TextEncoding::utf8_bom)
                 std::fill_n(piece.data(), kUtf8Bom.size(), ' ');
             else
                 piece = piece.subspan(mark_size(encoding_));
         } else {
-            std::string beginning = std::move(held_);
-            held_.clear();
-            if (encoding_ == TextEncoding::utf8_bom)
-                beginning.replace(0, kUtf8Bom.size(), kUtf8Bom.size(), ' ');
-            else
-                beginning.erase(0, mark_size(encoding_));
-            if (unit_size(encoding_) != 0) {
+            // The beginning came in several pieces: its text goes before the rest of this one.
+            const std::string beginning = decide();
+            if (unit_size(encoding_) != 0)
                 decode_units(beginning, out);
-            } else {
-                out = std::move(beginning);
-                out.append(piece.data() + taken, piece.size() - taken);
-                return cut(std::span<char>(out));
-            }
+            else
+                held_ = beginning;
             piece = piece.subspan(taken);
         }
     }
-    if (unit_size(encoding_) == 0)
-        return cut(piece);
-    decode_units(std::string_view(piece.data(), piece.size()), out);
-    return cut(std::span<char>(out));
+    if (unit_size(encoding_) != 0) {
+        decode_units(std::string_view(piece.data(), piece.size()), out);
+        return cut(std::span<char>(out));
+    }
+    if (held_.empty())
+        return plain_text(piece);
+    out = std::move(held_);
+    held_.clear();
+    out.append(piece.data(), piece.size());
+    return plain_text(std::span<char>(out));
 }
 
 std::span<char> TextDecoder::finish(std::string& out)
@@ -142,11 +139,17 @@ std::span<char> TextDecoder::finish(std::string& out)
     if (ended_)
         return {};
     if (!decided_) {
-        // Too short for a mark: the bytes held are plain text.
-        decided_ = true;
-        out = std::move(held_);
+        // The file ended within its first bytes: they tell what they can.
+        const std::string beginning = decide();
+        if (unit_size(encoding_) != 0)
+            decode_units(beginning, out);
+        else
+            held_ = beginning;
+    }
+    if (unit_size(encoding_) == 0) {
+        out += held_;
     } else {
-        // The high surrogate came before the odd byte, so its U+FFFD goes first.
+        // The high surrogate came before the unfinished unit, so its U+FFFD goes first.
         if (high_surrogate_ != 0)
             append_utf8(kReplacement, out);
         if (!held_.empty())
@@ -155,6 +158,24 @@ std::span<char> TextDecoder::finish(std::string& out)
     held_.clear();
     high_surrogate_ = 0;
     return cut(std::span<char>(out));
+}
+
+std::string TextDecoder::decide()
+{
+    decided_ = true;
+    encoding_ = detect_encoding(held_);
+    std::string beginning = std::move(held_);
+    held_.clear();
+    if (encoding_ == TextEncoding::utf8_bom)
+        beginning.replace(0, kUtf8Bom.size(), kUtf8Bom.size(), ' ');
+    else
+        beginning.erase(0, mark_size(encoding_));
+    return beginning;
+}
+
+std::span<char> TextDecoder::plain_text(std::span<char> text)
+{
+    return cut(text);
 }
 
 void TextDecoder::decode_units(std::string_view bytes, std::string& out)

@@ -54,6 +54,8 @@ public:
     bool ended() const { return ended_; }
 
 private:
+    std::string decide();
+    std::span<char> plain_text(std::span<char> text);
     std::span<char> cut(std::span<char> text);
     void decode_units(std::string_view bytes, std::string& out);
     void put_unit(char32_t unit, std::string& out);
