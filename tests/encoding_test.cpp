@@ -1,6 +1,7 @@
 // Lists as Windows editors save them: with a UTF-8 byte-order mark, or in
-// UTF-16 of either byte order. Every command reads them as the same list in
-// UTF-8 and writes the same result as for the plain list.
+// UTF-16 of either byte order, and with byte-order marks inside, where files
+// were joined. Every command reads them as the same list in UTF-8 and writes
+// the same result as for the plain list.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +37,14 @@ std::string utf16(std::string_view utf8, bool big_endian)
     return out;
 }
 
+std::string marks_for_blanks(std::string_view text)
+{
+    std::string out;
+    for (const char byte : text)
+        out += byte == ' ' ? std::string_view("\xEF\xBB\xBF") : std::string_view(&byte, 1);
+    return out;
+}
+
 struct Encoding {
     std::string name;
     std::string (*encode)(std::string_view);
@@ -45,6 +54,9 @@ const std::vector<Encoding> kEncodings = {
     {"utf8_with_mark", [](std::string_view text) { return "\xEF\xBB\xBF" + std::string{text}; }},
     {"utf16_little_endian", [](std::string_view text) { return utf16(text, false); }},
     {"utf16_big_endian", [](std::string_view text) { return utf16(text, true); }},
+    // A byte-order mark inside a text separates entries as a blank does.
+    {"utf8_marks_for_blanks", [](std::string_view text) { return marks_for_blanks(text); }},
+    {"utf16_marks_for_blanks", [](std::string_view text) { return utf16(marks_for_blanks(text), false); }},
 };
 
 // Addresses with letters of two, three and four bytes in UTF-8, the first of

@@ -104,6 +104,21 @@ TEST(DecodeWholeText, Utf16LoneSurrogatesAndAnOddLastByteBecomeReplacements)
     EXPECT_EQ(whole(le_file({0xD83D}) + "x"), kReplacement + kReplacement);
 }
 
+TEST(DecodeWholeText, MarkInsideATextPartsEntriesAsABlankDoes)
+{
+    const Views entries = {"anna", "bo", "cilla"};
+    EXPECT_EQ(shell::split_entries(whole("anna\xEF\xBB\xBF" "bo\n\xEF\xBB\xBF" "cilla\xEF\xBB\xBF")), entries);
+    EXPECT_EQ(shell::split_entries(whole("\xEF\xBB\xBF\xEF\xBB\xBF" "anna bo\xEF\xBB\xBF" "cilla")), entries);
+    EXPECT_EQ(shell::split_entries(whole(le_file(u"\uFEFF" u"anna\uFEFF" u"bo cilla"))), entries);
+    EXPECT_EQ(shell::split_entries(whole(be_file(u"anna\uFEFF" u"bo\uFEFF" u"cilla"))), entries);
+}
+
+TEST(DecodeWholeText, OnlyAWholeMarkInsideATextPartsEntries)
+{
+    EXPECT_EQ(whole("a\xEF\xBB" "b\xEF" "c\xEF\xBF\xBD\xEF\xBB"), "a\xEF\xBB" "b\xEF" "c\xEF\xBF\xBD\xEF\xBB");
+    EXPECT_EQ(whole("\xEF\xEF\xBB\xBF" "a"), "\xEF   a");
+}
+
 TEST(DecodeWholeText, EndOfTextByteEndsTheTextOnlyUnderTheWindowsRule)
 {
     EXPECT_EQ(whole("anna bo\x1a" "cilla", EndOfText::at_eof_byte), "anna bo");
@@ -132,7 +147,8 @@ const std::vector<std::string> kFiles = {
     "anna bo\r\n", "\xEF\xBB\xBF" "anna\x1a" "bo\n", "\xEF\xBB\xBF", "\xEF\xBB", "\xEF\xBB" "x\x1a" "y", "\xFF",
     "\xFE" "a", "\x1a", "\xFF\xFE", "\xFE\xFF" "x",
     le_file({u'a', 0xE5, 0x20AC, 0xD83D, 0xDE00, u' ', 0xDE00, u'b', 0xD83D}) + "z",
-    be_file(u"anna\x1a" u"bo \U0001F600"), le_file(u"\u011A\x1a" u"b"),
+    be_file(u"anna\x1a" u"bo \U0001F600"), le_file(u"\u011A\x1a" u"b"), "a\xEF\xBB\xBF" "b\xEF\xBB" "c\xEF",
+    "\xEF\xBB\xBF\xEF\xBB\xBF" "a\xEF\xEF\xBB\x1a\xBF", le_file(u"\uFEFF\uFEFF" u"a\uFEFF"),
 };
 
 TEST(TextDecoder, AnyCutIntoPiecesGivesTheTextOfTheWholeFile)

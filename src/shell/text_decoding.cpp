@@ -12,6 +12,8 @@ constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
 constexpr char32_t kReplacement = 0xFFFD;
+// Inside a text the byte-order mark separates entries as a blank does.
+constexpr char32_t kByteOrderMark = 0xFEFF;
 
 // How many bytes a code unit takes: 0 for a text read byte for byte.
 std::size_t unit_size(TextEncoding encoding)
@@ -173,9 +175,28 @@ std::string TextDecoder::decide()
     return beginning;
 }
 
+// A byte-order mark inside a plain or UTF-8 text separates entries as a
+// blank does, and its three bytes become blanks. A piece that ends in what may
+// be the beginning of one keeps those bytes back for the next piece.
 std::span<char> TextDecoder::plain_text(std::span<char> text)
 {
-    return cut(text);
+    text = cut(text);
+    if (text.empty())
+        return text;
+    char* at = text.data();
+    char* const end = at + text.size();
+    while ((at = static_cast<char*>(std::memchr(at, kUtf8Bom[0], static_cast<std::size_t>(end - at)))) != nullptr) {
+        if (std::string_view(at, static_cast<std::size_t>(end - at)).starts_with(kUtf8Bom)) {
+            std::fill_n(at, kUtf8Bom.size(), ' ');
+            at += kUtf8Bom.size();
+        } else if (!ended_ && kUtf8Bom.starts_with(std::string_view(at, static_cast<std::size_t>(end - at)))) {
+            held_.assign(at, end);
+            return text.first(static_cast<std::size_t>(at - text.data()));
+        } else {
+            ++at;
+        }
+    }
+    return text;
 }
 
 void TextDecoder::decode_units(std::string_view bytes, std::string& out)
@@ -210,6 +231,8 @@ void TextDecoder::put_unit(char32_t unit, std::string& out)
     }
     if (is_high_surrogate(unit))
         high_surrogate_ = unit;
+    else if (unit == kByteOrderMark)
+        out += ' ';
     else
         append_utf8(is_low_surrogate(unit) ? kReplacement : unit, out);
 }
