@@ -36,6 +36,16 @@ std::string be_file(const std::u16string& units)
     return utf16(units, true);
 }
 
+std::string utf32(const std::u32string& units, bool big_endian)
+{
+    std::string bytes;
+    for (const char32_t unit : std::u32string{0xFEFF} + units) {
+        for (int i = 0; i < 4; ++i)
+            bytes += static_cast<char>(unit >> (8 * (big_endian ? 3 - i : i)));
+    }
+    return bytes;
+}
+
 std::string whole(std::string text, EndOfText rule = EndOfText::none)
 {
     shell::decode_whole_text(text, rule);
@@ -65,8 +75,11 @@ TEST(DetectEncoding, RecognisesEachCompleteMarkAndNothingElse)
     EXPECT_EQ(shell::detect_encoding("\xEF\xBB\xBF" "anna"), TextEncoding::utf8_bom);
     EXPECT_EQ(shell::detect_encoding("\xFF\xFE"), TextEncoding::utf16_le);
     EXPECT_EQ(shell::detect_encoding("\xFE\xFF" "a"), TextEncoding::utf16_be);
+    EXPECT_EQ(shell::detect_encoding(std::string_view("\xFF\xFE\0\0", 4)), TextEncoding::utf32_le);
+    EXPECT_EQ(shell::detect_encoding(std::string_view("\xFF\xFE\0", 3)), TextEncoding::utf16_le);
+    EXPECT_EQ(shell::detect_encoding(std::string_view("\0\0\xFE\xFF", 4)), TextEncoding::utf32_be);
     for (const std::string_view first : {"", "\xEF", "\xEF\xBB", "\xEF\xBB\xBE", "\xEF\xBF\xBB", "\xFF", "\xFE",
-                                         "\xFE\xFE", "\xFF\xFF", "\xBB\xBF", " \xEF\xBB\xBF"})
+                                         "\xFE\xFE", "\xFF\xFF", "\xBB\xBF", " \xEF\xBB\xBF", "\0\0\xFE", "\0\xFE\xFF"})
         EXPECT_EQ(shell::detect_encoding(first), TextEncoding::plain) << first;
 }
 
@@ -104,6 +117,29 @@ TEST(DecodeWholeText, Utf16LoneSurrogatesAndAnOddLastByteBecomeReplacements)
     EXPECT_EQ(whole(le_file({0xD83D}) + "x"), kReplacement + kReplacement);
 }
 
+TEST(DecodeWholeText, Utf32OfEitherByteOrderBecomesUtf8)
+{
+    const std::u32string units = U"a\0@\u00E5\u20AC\U0001F600\U0010FFFF\r\n";
+    const std::string expected = "a\0@\xC3\xA5\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\r\n";
+    EXPECT_EQ(whole(utf32(units, false)), expected);
+    EXPECT_EQ(whole(utf32(units, true)), expected);
+    EXPECT_EQ(whole(utf32(U"", false)), "");
+}
+
+TEST(DecodeWholeText, Utf32UnitsThatAreNoCharacterAndAnUnfinishedLastUnitBecomeReplacements)
+{
+    EXPECT_EQ(whole(utf32({U'a', 0x110000, 0xD83D, 0xDE00, 0xFFFFFFFF, U'b'}, false)),
+              "a" + kReplacement + kReplacement + kReplacement + kReplacement + "b");
+    EXPECT_EQ(whole(utf32(U"ab", true) + std::string("\0\0", 2)), "ab" + kReplacement);
+    EXPECT_EQ(whole(utf32(U"ab", false) + "c"), "ab" + kReplacement);
+}
+
+TEST(DecodeWholeText, Utf32EndsAtTheEndOfTextCharacterUnderTheWindowsRule)
+{
+    EXPECT_EQ(whole(utf32(U"anna\x1a" U"bo", false), EndOfText::at_eof_byte), "anna");
+    EXPECT_EQ(whole(utf32(U"\u1A1A" U"bo", true), EndOfText::at_eof_byte), "\xE1\xA8\x9A" "bo");
+}
+
 TEST(DecodeWholeText, MarkInsideATextPartsEntriesAsABlankDoes)
 {
     const Views entries = {"anna", "bo", "cilla"};
@@ -111,6 +147,7 @@ TEST(DecodeWholeText, MarkInsideATextPartsEntriesAsABlankDoes)
     EXPECT_EQ(shell::split_entries(whole("\xEF\xBB\xBF\xEF\xBB\xBF" "anna bo\xEF\xBB\xBF" "cilla")), entries);
     EXPECT_EQ(shell::split_entries(whole(le_file(u"\uFEFF" u"anna\uFEFF" u"bo cilla"))), entries);
     EXPECT_EQ(shell::split_entries(whole(be_file(u"anna\uFEFF" u"bo\uFEFF" u"cilla"))), entries);
+    EXPECT_EQ(shell::split_entries(whole(utf32(U"anna\uFEFF" U"bo\uFEFF" U"cilla", true))), entries);
 }
 
 TEST(DecodeWholeText, OnlyAWholeMarkInsideATextPartsEntries)
@@ -149,6 +186,8 @@ const std::vector<std::string> kFiles = {
     le_file({u'a', 0xE5, 0x20AC, 0xD83D, 0xDE00, u' ', 0xDE00, u'b', 0xD83D}) + "z",
     be_file(u"anna\x1a" u"bo \U0001F600"), le_file(u"\u011A\x1a" u"b"), "a\xEF\xBB\xBF" "b\xEF\xBB" "c\xEF",
     "\xEF\xBB\xBF\xEF\xBB\xBF" "a\xEF\xEF\xBB\x1a\xBF", le_file(u"\uFEFF\uFEFF" u"a\uFEFF"),
+    utf32({U'a', 0xFEFF, 0x1F600, 0xD800, 0x1A, U'b'}, false) + "x", utf32(U"\u00E5" U"a\x1a", true),
+    std::string("\xFF\xFE\0", 3), std::string("\0\0\xFE", 3),
 };
 
 TEST(TextDecoder, AnyCutIntoPiecesGivesTheTextOfTheWholeFile)

@@ -10,6 +10,8 @@ namespace {
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+constexpr std::string_view kUtf32LeBom("\xFF\xFE\0\0", 4);
+constexpr std::string_view kUtf32BeBom("\0\0\xFE\xFF", 4);
 
 constexpr char32_t kReplacement = 0xFFFD;
 // Inside a text the byte-order mark separates entries as a blank does.
@@ -18,7 +20,20 @@ constexpr char32_t kByteOrderMark = 0xFEFF;
 // How many bytes a code unit takes: 0 for a text read byte for byte.
 std::size_t unit_size(TextEncoding encoding)
 {
-    return encoding == TextEncoding::utf16_le || encoding == TextEncoding::utf16_be ? 2 : 0;
+    switch (encoding) {
+    case TextEncoding::utf16_le:
+    case TextEncoding::utf16_be: return 2;
+    case TextEncoding::utf32_le:
+    case TextEncoding::utf32_be: return 4;
+    case TextEncoding::plain:
+    case TextEncoding::utf8_bom: break;
+    }
+    return 0;
+}
+
+bool is_big_endian(TextEncoding encoding)
+{
+    return encoding == TextEncoding::utf16_be || encoding == TextEncoding::utf32_be;
 }
 
 std::size_t mark_size(TextEncoding encoding)
@@ -30,7 +45,7 @@ std::size_t mark_size(TextEncoding encoding)
 // mark that is not complete yet.
 bool may_grow_into_bom(std::string_view first_bytes)
 {
-    for (const std::string_view bom : {kUtf8Bom, kUtf16LeBom, kUtf16BeBom}) {
+    for (const std::string_view bom : {kUtf8Bom, kUtf16LeBom, kUtf16BeBom, kUtf32LeBom, kUtf32BeBom}) {
         if (first_bytes.size() < bom.size() && bom.starts_with(first_bytes))
             return true;
     }
@@ -56,7 +71,7 @@ char32_t read_unit(std::string_view bytes, TextEncoding encoding)
 {
     char32_t unit = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const std::size_t at = encoding == TextEncoding::utf16_be ? i : bytes.size() - 1 - i;
+        const std::size_t at = is_big_endian(encoding) ? i : bytes.size() - 1 - i;
         unit = (unit << 8) | static_cast<unsigned char>(bytes[at]);
     }
     return unit;
@@ -78,6 +93,11 @@ TextEncoding detect_encoding(std::string_view first_bytes)
 {
     if (first_bytes.starts_with(kUtf8Bom))
         return TextEncoding::utf8_bom;
+    // The UTF-32LE mark begins with the UTF-16LE one, so it is looked for first.
+    if (first_bytes.starts_with(kUtf32LeBom))
+        return TextEncoding::utf32_le;
+    if (first_bytes.starts_with(kUtf32BeBom))
+        return TextEncoding::utf32_be;
     if (first_bytes.starts_with(kUtf16LeBom))
         return TextEncoding::utf16_le;
     if (first_bytes.starts_with(kUtf16BeBom))
@@ -229,12 +249,13 @@ void TextDecoder::put_unit(char32_t unit, std::string& out)
         // The high surrogate has no low half; the unit after it is read as itself.
         append_utf8(kReplacement, out);
     }
-    if (is_high_surrogate(unit))
+    // Only UTF-16 pairs its surrogates; in UTF-32 each is a unit without a character.
+    if (is_high_surrogate(unit) && unit_size(encoding_) == 2)
         high_surrogate_ = unit;
     else if (unit == kByteOrderMark)
         out += ' ';
     else
-        append_utf8(is_low_surrogate(unit) ? kReplacement : unit, out);
+        append_utf8(is_high_surrogate(unit) || is_low_surrogate(unit) || unit > 0x10FFFF ? kReplacement : unit, out);
 }
 
 std::span<char> TextDecoder::cut(std::span<char> text)

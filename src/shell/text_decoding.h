@@ -1,7 +1,8 @@
 // The text in a list file's bytes: a UTF-8 byte-order mark is not part of the
-// first entry, a file that begins with a UTF-16 byte-order mark is turned into
-// UTF-8, and on Windows a byte 0x1A ends the text as the C runtime's text mode
-// reads it. Every other file is taken byte for byte, and nothing is guessed.
+// first entry, a file that begins with a UTF-16 or UTF-32 byte-order mark is
+// turned into UTF-8, a byte-order mark inside a text separates entries as a
+// blank does, and on Windows a byte 0x1A ends the text as the C runtime's text
+// mode reads it. Every other file is taken byte for byte, and nothing is guessed.
 // The decoder works on bytes in memory, whole or in pieces, and reads no file.
 #pragma once
 
@@ -12,7 +13,7 @@
 
 namespace shell {
 
-enum class TextEncoding { plain, utf8_bom, utf16_le, utf16_be };
+enum class TextEncoding { plain, utf8_bom, utf16_le, utf16_be, utf32_le, utf32_be };
 
 // Where a file's text ends: at the end of the file alone (POSIX), or also at the
 // first byte 0x1A (Windows text mode). The platform layer says which applies.
@@ -27,16 +28,17 @@ TextEncoding detect_encoding(std::string_view first_bytes);
 
 // The size of the text's part before its end under `rule`: up to the first
 // 0x1A, or the whole size. In decoded UTF-8 only the character U+001A is the
-// byte 0x1A, so this may be asked of a UTF-16 file's text once it is decoded.
+// byte 0x1A, so this may be asked of a UTF-16 or UTF-32 text once it is decoded.
 std::size_t text_end(std::string_view text, EndOfText rule);
 
 // A file's text from its bytes, given in consecutive pieces cut anywhere, down
 // to single bytes: the texts of the pieces, one after the other, are the same
 // however the file is cut. A plain or UTF-8 file's text is its piece, changed
 // in place (a mark's bytes become blanks, which separate entries like any white
-// space) and perhaps cut short; a UTF-16 file's text is made in a buffer of its
-// own. In UTF-16 a surrogate without its partner, and a last odd byte, each
-// become U+FFFD.
+// space) and perhaps cut short; a UTF-16 or UTF-32 file's text is made in a
+// buffer of its own. A code unit that is no character (a surrogate without its
+// partner, in UTF-32 any surrogate or a unit above U+10FFFF) and an unfinished
+// last unit each become U+FFFD.
 class TextDecoder {
 public:
     explicit TextDecoder(EndOfText rule) : rule_(rule) {}
@@ -72,7 +74,8 @@ private:
 
 // Turns a file read whole into its text, as one piece: a plain file in place,
 // at the cost of a look at its first bytes and, under the Windows rule, one
-// search for 0x1A; a UTF-16 file through a buffer of its own.
+// search for 0x1A and one for the 0xEF that begins a mark; a UTF-16 or UTF-32
+// file through a buffer of its own.
 void decode_whole_text(std::string& text, EndOfText rule);
 
 }  // namespace shell
