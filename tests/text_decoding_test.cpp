@@ -229,4 +229,54 @@ TEST(TextDecoder, EndsAtTheEndOfTextByteAndTakesNothingAfterIt)
     EXPECT_TRUE(decoder.finish(out).empty());
 }
 
+using shell::CharacterSet;
+
+TEST(ClassifyText, BytesBelow0x80AloneAreAscii)
+{
+    for (std::size_t size = 0; size < 20; ++size)
+        EXPECT_EQ(shell::classify_text(std::string(size, 'a') + "\n\x7f"), CharacterSet::ascii) << size;
+}
+
+TEST(ClassifyText, ValidUtf8BeyondAsciiAtAnyPlaceIsUtf8)
+{
+    for (const std::string_view character : {"\xC3\xA5", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF",
+                                             "\xED\x9F\xBF", "\xEF\xBB\xBF"}) {
+        for (std::size_t before = 0; before < 17; ++before)
+            EXPECT_EQ(shell::classify_text(std::string(before, 'a') + std::string(character) + "b"),
+                      CharacterSet::utf8) << before;
+    }
+}
+
+TEST(ClassifyText, AnythingNotValidUtf8IsLegacy)
+{
+    for (const std::string_view bad : {"\x80", "\xC3", "\xC3" "a", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80",
+                                       "\xED\xA0\x80", "\xF0\x80\x80\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
+                                       "\xE2\x82", "\xFF", "caf\xE9"}) {
+        for (std::size_t before = 0; before < 17; ++before)
+            EXPECT_EQ(shell::classify_text(std::string(before, 'a') + "\xC3\xA5" + std::string(bad)),
+                      CharacterSet::legacy) << before << " " << bad;
+    }
+}
+
+TEST(Windows1252ToUtf8, GivesEachByteItsCharacter)
+{
+    EXPECT_EQ(shell::windows_1252_to_utf8("Caf\xE9 \xC5sa@x.se\r\n"), "Caf\xC3\xA9 \xC3\x85sa@x.se\r\n");
+    EXPECT_EQ(shell::windows_1252_to_utf8("\x80\x8A\x9F\xA0\xFF"),
+              "\xE2\x82\xAC\xC5\xA0\xC5\xB8\xC2\xA0\xC3\xBF");
+    EXPECT_EQ(shell::windows_1252_to_utf8(std::string("a\0\x7f", 3)), std::string("a\0\x7f", 3));
+}
+
+TEST(Windows1252ToUtf8, UndefinedBytesBecomeTheControlCharactersOfTheirNumbers)
+{
+    EXPECT_EQ(shell::windows_1252_to_utf8("\x81\x8D\x8F\x90\x9D"), "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
+}
+
+TEST(Windows1252ToUtf8, EveryByteGivesValidUtf8)
+{
+    std::string every_byte;
+    for (int byte = 0; byte < 256; ++byte)
+        every_byte += static_cast<char>(byte);
+    EXPECT_EQ(shell::classify_text(shell::windows_1252_to_utf8(every_byte)), CharacterSet::utf8);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "shell/text_decoding.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace shell {
@@ -86,6 +87,42 @@ bool is_low_surrogate(char32_t unit)
 {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
+
+// How many bytes the UTF-8 sequence at `bytes` takes, or 0 when it is not
+// valid: a stray continuation byte, an overlong form, a surrogate, a
+// character above U+10FFFF or a sequence cut short.
+std::size_t utf8_sequence_size(const unsigned char* bytes, std::size_t available)
+{
+    const unsigned char lead = bytes[0];
+    std::size_t size = 0;
+    unsigned char lowest = 0x80;
+    unsigned char highest = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        size = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        size = 3;
+        lowest = lead == 0xE0 ? 0xA0 : lowest;
+        highest = lead == 0xED ? 0x9F : highest;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        size = 4;
+        lowest = lead == 0xF0 ? 0x90 : lowest;
+        highest = lead == 0xF4 ? 0x8F : highest;
+    }
+    if (size == 0 || available < size || bytes[1] < lowest || bytes[1] > highest)
+        return 0;
+    for (std::size_t i = 2; i < size; ++i) {
+        if (bytes[i] < 0x80 || bytes[i] > 0xBF)
+            return 0;
+    }
+    return size;
+}
+
+// Windows-1252 differs from Latin-1 only in 0x80-0x9F.
+constexpr char16_t kWindows1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
 
 }  // namespace
 
@@ -280,6 +317,49 @@ void decode_whole_text(std::string& text, EndOfText rule)
     }
     const std::span<char> last = decoder.finish(out);
     text.append(last.data(), last.size());
+}
+
+CharacterSet classify_text(std::string_view text)
+{
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    bool beyond_ascii = false;
+    std::size_t at = 0;
+    while (at < size) {
+        // Lists are mostly ASCII: eight bytes at a time while no high bit is set.
+        for (std::uint64_t word = 0; size - at >= 8; at += 8) {
+            std::memcpy(&word, bytes + at, sizeof word);
+            if ((word & kHighBits) != 0)
+                break;
+        }
+        if (at == size)
+            break;
+        if (bytes[at] < 0x80) {
+            ++at;
+            continue;
+        }
+        const std::size_t sequence = utf8_sequence_size(bytes + at, size - at);
+        if (sequence == 0)
+            return CharacterSet::legacy;
+        beyond_ascii = true;
+        at += sequence;
+    }
+    return beyond_ascii ? CharacterSet::utf8 : CharacterSet::ascii;
+}
+
+std::string windows_1252_to_utf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char byte : text) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code < 0x80)
+            out += byte;
+        else
+            append_utf8(code < 0xA0 ? char32_t{kWindows1252[code - 0x80]} : char32_t{code}, out);
+    }
+    return out;
 }
 
 }  // namespace shell

@@ -3,7 +3,9 @@
 // turned into UTF-8, a byte-order mark inside a text separates entries as a
 // blank does, and on Windows a byte 0x1A ends the text as the C runtime's text
 // mode reads it. Every other file is taken byte for byte, and nothing is guessed.
-// The decoder works on bytes in memory, whole or in pieces, and reads no file.
+// The decoder works on bytes in memory, whole or in pieces, and reads no file;
+// so do the routines at the end, which tell a decoded text's character set and
+// turn a legacy one into UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -77,5 +79,16 @@ private:
 // search for 0x1A and one for the 0xEF that begins a mark; a UTF-16 or UTF-32
 // file through a buffer of its own.
 void decode_whole_text(std::string& text, EndOfText rule);
+
+// What a list's text, its mark already handled, is written in: ASCII alone
+// (every byte below 0x80), UTF-8 beyond ASCII, or a legacy code page (the text
+// is not valid UTF-8). Eight bytes are looked at a time while they are ASCII.
+enum class CharacterSet { ascii, utf8, legacy };
+CharacterSet classify_text(std::string_view text);
+
+// The UTF-8 of a text in Windows-1252. The five bytes that the code page leaves
+// undefined, 0x81, 0x8D, 0x8F, 0x90 and 0x9D, become the control characters of
+// the same numbers, as Windows converts them.
+std::string windows_1252_to_utf8(std::string_view text);
 
 }  // namespace shell
