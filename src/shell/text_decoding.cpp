@@ -68,13 +68,11 @@ void append_utf8(char32_t code, std::string& out)
     }
 }
 
-char32_t read_unit(std::string_view bytes, TextEncoding encoding)
+char32_t read_unit(const char* bytes, std::size_t size, bool big_endian)
 {
     char32_t unit = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const std::size_t at = is_big_endian(encoding) ? i : bytes.size() - 1 - i;
-        unit = (unit << 8) | static_cast<unsigned char>(bytes[at]);
-    }
+    for (std::size_t i = 0; i < size; ++i)
+        unit = (unit << 8) | static_cast<unsigned char>(bytes[big_endian ? i : size - 1 - i]);
     return unit;
 }
 
@@ -259,6 +257,9 @@ std::span<char> TextDecoder::plain_text(std::span<char> text)
 void TextDecoder::decode_units(std::string_view bytes, std::string& out)
 {
     const std::size_t size = unit_size(encoding_);
+    const bool big_endian = is_big_endian(encoding_);
+    // Room for a text of ASCII alone, the common case, so that it never moves.
+    out.reserve(out.size() + bytes.size() / size + 8);
     // A code unit that the end of the last piece cut in two is completed first.
     if (!held_.empty()) {
         const std::size_t missing = std::min(size - held_.size(), bytes.size());
@@ -266,11 +267,17 @@ void TextDecoder::decode_units(std::string_view bytes, std::string& out)
         bytes.remove_prefix(missing);
         if (held_.size() < size)
             return;
-        put_unit(read_unit(held_, encoding_), out);
+        put_unit(read_unit(held_.data(), size, big_endian), out);
         held_.clear();
     }
-    for (; bytes.size() >= size; bytes.remove_prefix(size))
-        put_unit(read_unit(bytes.substr(0, size), encoding_), out);
+    for (; bytes.size() >= size; bytes.remove_prefix(size)) {
+        // Lists are mostly ASCII, which takes no further look.
+        const char32_t unit = read_unit(bytes.data(), size, big_endian);
+        if (unit < 0x80 && high_surrogate_ == 0)
+            out += static_cast<char>(unit);
+        else
+            put_unit(unit, out);
+    }
     held_.append(bytes);
 }
 
