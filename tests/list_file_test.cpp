@@ -1,4 +1,5 @@
 #include "e2e.h"
+#include "shell/entries.h"
 #include "shell/list_reading.h"
 #include "shell/result_file.h"
 
@@ -35,14 +36,15 @@ TEST(ReadFile, MissingFileAndDirectoryCannotBeRead)
     EXPECT_EQ(shell::read_file((folder.path() / "dir.txt").string()), std::nullopt);
 }
 
-// A file's text read in pieces; all but the last of them end at a line end.
+// A file's text read in pieces; all but the last of them end at a separator.
 std::string read_in_pieces(const std::string& name)
 {
     shell::PieceReader reader;
     EXPECT_TRUE(reader.open(name));
     std::string text;
     for (auto piece = reader.next(); !piece.empty(); piece = reader.next()) {
-        EXPECT_TRUE(text.empty() || text.ends_with('\n')) << "a piece ended inside an entry at " << text.size();
+        EXPECT_TRUE(text.empty() || shell::is_separator(static_cast<unsigned char>(text.back())))
+            << "a piece ended inside an entry at " << text.size();
         text.append(piece.data(), piece.size());
     }
     EXPECT_FALSE(reader.failed());
@@ -58,6 +60,17 @@ TEST(PieceReader, PiecesEndBetweenEntriesAndMakeUpTheWholeText)
     list += "last";
     folder.write("list.txt", "\xEF\xBB\xBF" + list);
     EXPECT_EQ(read_in_pieces((folder.path() / "list.txt").string()), "   " + list);
+}
+
+TEST(PieceReader, MarkCutByTheEndOfAReadStillPartsEntries)
+{
+    // The first read takes 256 KiB; the mark begins in its last byte or two.
+    for (const std::size_t before : {(std::size_t{1} << 18) - 1, (std::size_t{1} << 18) - 2}) {
+        e2e::Folder folder;
+        const std::string start = std::string(before - 5, 'a') + "\n";
+        folder.write("list.txt", start + "anna\xEF\xBB\xBF" "bo\n");
+        EXPECT_EQ(read_in_pieces((folder.path() / "list.txt").string()), start + "anna   bo\n") << before;
+    }
 }
 
 TEST(PieceReader, Utf16TextThatOutgrowsItsBytesComesWholeInPieces)
