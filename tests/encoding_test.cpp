@@ -1,6 +1,7 @@
 // Lists as Windows editors save them: with a UTF-8 byte-order mark, or in
-// UTF-16 of either byte order. Every command reads them as the same list in
-// UTF-8 and writes the same result as for the plain list.
+// UTF-16 or UTF-32 of either byte order, and with byte-order marks inside, where files
+// were joined. Every command reads them as the same list in UTF-8 and writes
+// the same result as for the plain list.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +37,33 @@ std::string utf16(std::string_view utf8, bool big_endian)
     return out;
 }
 
+std::string marks_for_blanks(std::string_view text)
+{
+    std::string out;
+    for (const char byte : text)
+        out += byte == ' ' ? std::string_view("\xEF\xBB\xBF") : std::string_view(&byte, 1);
+    return out;
+}
+
+// The UTF-32 of a UTF-8 text, with its byte-order mark.
+std::string utf32(std::string_view utf8, bool big_endian)
+{
+    // The UTF-16 code units, each widened to four bytes; a pair becomes its character.
+    const std::string units = utf16(utf8, false);
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); i += 2) {
+        unsigned code = static_cast<unsigned char>(units[i]) | static_cast<unsigned char>(units[i + 1]) << 8;
+        if (code >= 0xD800 && code < 0xDC00) {
+            const unsigned low = static_cast<unsigned char>(units[i + 2]) | static_cast<unsigned char>(units[i + 3]) << 8;
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        }
+        for (int k = 0; k < 4; ++k)
+            out += static_cast<char>(code >> (8 * (big_endian ? 3 - k : k)));
+    }
+    return out;
+}
+
 struct Encoding {
     std::string name;
     std::string (*encode)(std::string_view);
@@ -45,6 +73,11 @@ const std::vector<Encoding> kEncodings = {
     {"utf8_with_mark", [](std::string_view text) { return "\xEF\xBB\xBF" + std::string{text}; }},
     {"utf16_little_endian", [](std::string_view text) { return utf16(text, false); }},
     {"utf16_big_endian", [](std::string_view text) { return utf16(text, true); }},
+    {"utf32_little_endian", [](std::string_view text) { return utf32(text, false); }},
+    {"utf32_big_endian", [](std::string_view text) { return utf32(text, true); }},
+    // A byte-order mark inside a text separates entries as a blank does.
+    {"utf8_marks_for_blanks", [](std::string_view text) { return marks_for_blanks(text); }},
+    {"utf16_marks_for_blanks", [](std::string_view text) { return utf16(marks_for_blanks(text), false); }},
 };
 
 // Addresses with letters of two, three and four bytes in UTF-8, the first of

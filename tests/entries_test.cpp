@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace {
@@ -33,6 +34,19 @@ TEST(SplitEntries, NulAndHighBytesAreOrdinaryEntryBytes)
 TEST(SplitEntries, KeepsDuplicatesInOrder)
 {
     EXPECT_EQ(shell::split_entries("b a b"), (Views{"b", "a", "b"}));
+}
+
+TEST(CountEntries, AgreesWithSplitEntriesOnRandomShortTexts)
+{
+    // Short texts over a few bytes, a separator often first or last, so that
+    // entries start and end at every position, byte 1 included.
+    std::mt19937 random(11);
+    for (int round = 0; round < 20'000; ++round) {
+        std::string text(random() % 12, ' ');
+        for (char& byte : text)
+            byte = " \t\n\rab\x80"[random() % 7];
+        ASSERT_EQ(shell::count_entries(text), shell::split_entries(text).size()) << '"' << text << '"';
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "e2e.h"
-#include "shell/list_file.h"
+#include "shell/entries.h"
+#include "shell/list_reading.h"
+#include "shell/result_file.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +34,57 @@ TEST(ReadFile, MissingFileAndDirectoryCannotBeRead)
     folder.shell("mkdir dir.txt");
     EXPECT_EQ(shell::read_file((folder.path() / "none.txt").string()), std::nullopt);
     EXPECT_EQ(shell::read_file((folder.path() / "dir.txt").string()), std::nullopt);
+}
+
+// A file's text read in pieces; all but the last of them end at a separator.
+std::string read_in_pieces(const std::string& name)
+{
+    shell::PieceReader reader;
+    EXPECT_TRUE(reader.open(name));
+    std::string text;
+    for (auto piece = reader.next(); !piece.empty(); piece = reader.next()) {
+        EXPECT_TRUE(text.empty() || shell::is_separator(static_cast<unsigned char>(text.back())))
+            << "a piece ended inside an entry at " << text.size();
+        text.append(piece.data(), piece.size());
+    }
+    EXPECT_FALSE(reader.failed());
+    return text;
+}
+
+TEST(PieceReader, PiecesEndBetweenEntriesAndMakeUpTheWholeText)
+{
+    e2e::Folder folder;
+    std::string list;
+    for (int i = 0; list.size() < (3 << 20); ++i)
+        list += i % 1000 == 999 ? std::string(300'000, 'x') + "\n" : "anna" + std::to_string(i) + "@hr.se\n";
+    list += "last";
+    folder.write("list.txt", "\xEF\xBB\xBF" + list);
+    EXPECT_EQ(read_in_pieces((folder.path() / "list.txt").string()), "   " + list);
+}
+
+TEST(PieceReader, MarkCutByTheEndOfAReadStillPartsEntries)
+{
+    // The first read takes 256 KiB; the mark begins in its last byte or two.
+    for (const std::size_t before : {(std::size_t{1} << 18) - 1, (std::size_t{1} << 18) - 2}) {
+        e2e::Folder folder;
+        const std::string start = std::string(before - 5, 'a') + "\n";
+        folder.write("list.txt", start + "anna\xEF\xBB\xBF" "bo\n");
+        EXPECT_EQ(read_in_pieces((folder.path() / "list.txt").string()), start + "anna   bo\n") << before;
+    }
+}
+
+TEST(PieceReader, Utf16TextThatOutgrowsItsBytesComesWholeInPieces)
+{
+    // Every U+20AC of two bytes becomes three bytes of UTF-8.
+    e2e::Folder folder;
+    std::string file = "\xFF\xFE";
+    std::string list;
+    for (int i = 0; i < 400'000; ++i) {
+        file += i % 8 == 7 ? std::string("\n\0", 2) : std::string("\xAC\x20", 2);
+        list += i % 8 == 7 ? "\n" : "\xE2\x82\xAC";
+    }
+    folder.write("list.txt", file + "x");
+    EXPECT_EQ(read_in_pieces((folder.path() / "list.txt").string()), list + "\xEF\xBF\xBD");
 }
 
 TEST(WriteEntries, WritesOneEntryPerLineTheLastOneIncluded)

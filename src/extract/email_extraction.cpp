@@ -38,14 +38,7 @@ void break_text(std::span<char> text)
 
 std::string open_intermediate(shell::OutputFile& out)
 {
-    // The folder holds finitely many names, so a free one comes at last.
-    for (unsigned number = 0;; ++number) {
-        std::string name = "cleanfile" + (number == 0 ? std::string{} : std::to_string(number)) + ".txt";
-        if (out.open_new(name))
-            return name;
-        if (!out.name_taken())
-            return {};
-    }
+    return out.open_first_free("cleanfile", ".txt");
 }
 
 namespace {

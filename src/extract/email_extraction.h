@@ -3,7 +3,7 @@
 #pragma once
 
 #include "shell/entries.h"
-#include "shell/list_file.h"
+#include "shell/list_reading.h"
 
 #include <algorithm>
 #include <cstddef>

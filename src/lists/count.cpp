@@ -3,7 +3,7 @@
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/entries.h"
-#include "shell/list_file.h"
+#include "shell/list_reading.h"
 
 #include <string>
 #include <string_view>

@@ -3,7 +3,7 @@
 #include "lists/sort_entries.h"
 #include "shell/console.h"
 #include "shell/failure.h"
-#include "shell/list_file.h"
+#include "shell/list_reading.h"
 
 #include <string>
 #include <string_view>

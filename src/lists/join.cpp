@@ -5,7 +5,7 @@
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/entries.h"
-#include "shell/list_file.h"
+#include "shell/list_reading.h"
 
 #include <algorithm>
 #include <string>

@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "shell/entries.h"
-#include "shell/list_file.h"
+#include "shell/result_file.h"
 
 #include <algorithm>
 #include <cassert>

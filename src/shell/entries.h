@@ -1,5 +1,5 @@
 // The entries of a list text: the runs of bytes between white space. Only
-// bytes in memory here; list_file.h reads and writes the files.
+// bytes in memory here; list_reading.h reads the files and result_file.h writes them.
 #pragma once
 
 #include <cstddef>

@@ -1,0 +1,95 @@
+// List files read whole, or in pieces that end between entries. Reading takes
+// a file's text as text_decoding.h says: without a UTF-8 byte-order mark, from
+// UTF-16 into UTF-8, and on Windows up to a 0x1A. What an entry is, entries.h
+// says; result_file.h writes the results.
+#pragma once
+
+#include "shell/result_file.h"
+#include "shell/text_decoding.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace shell {
+
+// Where a file's text ends on this system: Windows ends it at a 0x1A.
+EndOfText text_rule();
+
+// A name with a NUL byte in it names no file: the system would read it only
+// as far as the NUL, and so take another file for it.
+bool names_a_file(const std::string& name);
+
+// The whole file's text, or nothing when it cannot be opened or read to its
+// end (a missing file, a directory, a read error).
+std::optional<std::string> read_file(const std::string& name);
+
+// A list file's text read in pieces through one buffer that is used again and again,
+// for the commands that need no list in memory: each piece ends at a
+// separator or at the end of the file, so that no entry is ever cut in two,
+// and a piece grows as far as needed to hold an entry larger than the buffer.
+class PieceReader {
+public:
+    PieceReader() = default;
+    PieceReader(const PieceReader&) = delete;
+    PieceReader& operator=(const PieceReader&) = delete;
+    ~PieceReader();
+
+    // False when the file cannot be opened.
+    bool open(const std::string& name);
+
+    // The next piece, which the caller may change in place; empty at the end of
+    // the file and after a read error.
+    std::span<char> next();
+
+    // True when a read failed: the file is then not read to its end.
+    bool failed() const { return failed_; }
+
+    // Closes the file before its end, so that it can be removed (Windows
+    // removes no open file); next() then gives nothing more.
+    void close();
+
+private:
+    // Adds the text of the next read to the buffer; false at the end of the text.
+    bool read_more();
+    void append_text(std::span<const char> text);
+
+    std::FILE* file_ = nullptr;
+    std::vector<char> buffer_;
+    std::size_t wanted_ = 0;    // how much text a piece is read up to
+    std::size_t filled_ = 0;    // how much text the buffer holds
+    std::size_t handed_ = 0;    // where the last piece ended: an unfinished entry follows
+    bool at_end_ = false;
+    bool failed_ = false;
+    TextDecoder decoder_{text_rule()};
+    std::string decoded_;       // text that the decoder made apart from the bytes read
+};
+
+// Streams a list file's text into another file, piece by piece, through one
+// buffer: open() opens `out` once the first piece has been read, so that a
+// list that cannot be read at all leaves nothing behind, and write(piece)
+// writes what each piece becomes. False when the list cannot be read to its
+// end, and `out` then holds nothing; out.close() tells whether `out` opened
+// and was written whole.
+template <typename Open, typename Write>
+bool stream_list(PieceReader& list, OutputFile& out, Open open, Write write)
+{
+    auto piece = list.next();
+    if (list.failed())
+        return false;
+    const bool opened = open();
+    for (; !piece.empty(); piece = list.next()) {
+        if (opened)
+            write(piece);
+    }
+    if (list.failed()) {
+        out.remove();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace shell

@@ -1,0 +1,136 @@
+#include "shell/result_file.h"
+
+#include "platform/platform.h"
+#include "shell/list_reading.h"
+
+#include <utility>
+
+namespace shell {
+
+namespace {
+
+struct NamedOwnFile {
+    platform::OwnFile own;
+    std::string name;
+};
+
+// Creates a file of the program's own under the first name of stem + suffix,
+// stem + "1" + suffix, stem + "2" + suffix and so on that no file holds.
+NamedOwnFile create_first_free(const std::string& stem, std::string_view suffix, const std::string& like)
+{
+    // The folder holds finitely many names, so a free one comes at last.
+    for (unsigned number = 0;; ++number) {
+        std::string name = stem + (number == 0 ? std::string{} : std::to_string(number)) + std::string(suffix);
+        const platform::OwnFile own = platform::create_own_file(name, like);
+        if (!own.taken)
+            return {own, own.file != nullptr ? std::move(name) : std::string{}};
+    }
+}
+
+}  // namespace
+
+OutputFile::~OutputFile()
+{
+    remove();
+}
+
+bool OutputFile::open(const std::string& name)
+{
+    if (!names_a_file(name))
+        return false;
+    // A link to a file leads to the file, which is replaced beside it, so that
+    // the link goes on working.
+    const std::string target = platform::link_target(name);
+    switch (platform::file_kind(target)) {
+    case platform::FileKind::directory:
+        return false;
+    case platform::FileKind::other:
+        return adopt(platform::open_for_writing(name));
+    case platform::FileKind::regular:
+        if (!platform::may_replace(target))
+            return false;
+        break;
+    case platform::FileKind::missing:
+        break;
+    }
+    // The new file takes a name that no list has, in the result's own folder,
+    // so that renaming it is one step that cannot leave half a file.
+    const platform::OwnFile own = create_first_free(platform::folder_of(target) + "mordavelle", ".partial", target).own;
+    if (own.file == nullptr)
+        return false;
+    own_ = own.watch;
+    place_ = target;
+    return adopt(own.file);
+}
+
+bool OutputFile::open_new(const std::string& name)
+{
+    if (!names_a_file(name))
+        return false;
+    const platform::OwnFile own = platform::create_own_file(name);
+    own_ = own.watch;
+    return adopt(own.file);
+}
+
+std::string OutputFile::open_first_free(const std::string& stem, std::string_view suffix)
+{
+    NamedOwnFile created = create_first_free(stem, suffix, {});
+    own_ = created.own.watch;
+    return adopt(created.own.file) ? std::move(created.name) : std::string{};
+}
+
+bool OutputFile::adopt(std::FILE* file)
+{
+    file_ = file;
+    if (file_ == nullptr)
+        return false;
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    buffer_.reserve(kBufferSize);
+    line_end_ = platform::file_line_end();
+    ok_ = true;
+    return true;
+}
+
+void OutputFile::flush_buffer()
+{
+    write_through(buffer_);
+    buffer_.clear();
+}
+
+void OutputFile::write_through(std::string_view bytes)
+{
+    if (ok_ && !bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+        ok_ = false;
+}
+
+bool OutputFile::close()
+{
+    if (file_ == nullptr)
+        return false;
+    flush_buffer();
+    if (std::fflush(file_) != 0)
+        ok_ = false;
+    if (std::fclose(file_) != 0)
+        ok_ = false;
+    file_ = nullptr;
+    if (ok_ && !place_.empty()) {
+        ok_ = platform::move_own_file(own_, place_);
+        if (ok_)
+            own_ = -1;
+    }
+    if (!ok_)
+        remove();
+    return ok_;
+}
+
+void OutputFile::remove()
+{
+    if (file_ != nullptr)
+        std::fclose(file_);
+    file_ = nullptr;
+    if (own_ >= 0)
+        platform::remove_own_file(own_);
+    own_ = -1;
+}
+
+}  // namespace shell
