@@ -179,17 +179,38 @@ std::unique_ptr<Record[]> fresh_records(std::size_t count)
     return records;
 }
 
-// Where an entry's key lies in it, for each kind of key.
+// Where an entry's key lies in it.
 struct KeyRange {
     std::size_t offset;
     std::size_t size;
 };
-constexpr auto kWholeEntry = [](std::string_view entry) { return KeyRange{0, entry.size()}; };
-constexpr auto kDepartment = [](std::string_view entry) {
-    const std::string_view key = department_key(entry);
-    return KeyRange{entry.size() - key.size(), key.size()};
+
+// Each kind of key: where it lies in an entry, and its first byte, which the
+// count of first bytes takes, as cheaply as the kind allows (an empty key is
+// counted with NUL, as its records begin with a chunk of 0).
+struct WholeEntry {
+    static KeyRange range(std::string_view entry) { return {0, entry.size()}; }
+    static unsigned char first_byte(std::string_view entry) { return static_cast<unsigned char>(entry[0]); }
 };
-constexpr auto kLocalPart = [](std::string_view entry) { return KeyRange{0, std::min(entry.find('@'), entry.size())}; };
+struct Department {
+    static KeyRange range(std::string_view entry)
+    {
+        const std::string_view key = department_key(entry);
+        return {entry.size() - key.size(), key.size()};
+    }
+    static unsigned char first_byte(std::string_view entry)
+    {
+        const std::string_view key = department_key(entry);
+        return key.empty() ? 0 : static_cast<unsigned char>(key[0]);
+    }
+};
+struct LocalPart {
+    static KeyRange range(std::string_view entry) { return {0, std::min(entry.find('@'), entry.size())}; }
+    static unsigned char first_byte(std::string_view entry)
+    {
+        return entry[0] == '@' ? 0 : static_cast<unsigned char>(entry[0]);
+    }
+};
 
 // The records of a text's entries, sorted. The text is passed through once to
 // count the keys' first bytes and once more to deal each record out at once to
@@ -197,15 +218,18 @@ constexpr auto kLocalPart = [](std::string_view entry) { return KeyRange{0, std:
 // part is sorted. Fresh memory is dear (every new page costs the system a
 // fault): dealing records out as they are made leaves the sort scratch space
 // for the largest part only, and needs no list of the entries in file order.
-template <typename KeyOf>
-std::unique_ptr<Record[]> sorted_records(std::string_view text, KeyOf key_of, std::size_t& count)
+template <typename Key>
+std::unique_ptr<Record[]> sorted_records(std::string_view text, std::size_t& count)
 {
     std::array<std::size_t, 256> first_bytes{};
     bool fits = true;
     shell::for_each_entry(text, [&](std::string_view entry) {
-        const KeyRange key = key_of(entry);
-        fits = fits && fits_in_record(key.offset, key.size);
-        ++first_bytes[key.size == 0 ? 0 : static_cast<unsigned char>(entry[key.offset])];
+        // An entry that fits whole has a key that fits.
+        if (!fits_in_record(0, entry.size())) {
+            const KeyRange key = Key::range(entry);
+            fits = fits && fits_in_record(key.offset, key.size);
+        }
+        ++first_bytes[Key::first_byte(entry)];
     });
     if (!fits)
         throw std::length_error("an entry too large for the sort");
@@ -220,7 +244,7 @@ std::unique_ptr<Record[]> sorted_records(std::string_view text, KeyOf key_of, st
     auto records = fresh_records(count);
     auto next = starts;
     shell::for_each_entry(text, [&](std::string_view entry) {
-        const KeyRange range = key_of(entry);
+        const KeyRange range = Key::range(entry);
         const char* const key = entry.data() + range.offset;
         // The three chunks written out, each at a depth the compiler knows.
         static_assert(kCarried == 3);
@@ -245,9 +269,9 @@ std::unique_ptr<Record[]> sorted_records(std::string_view text, KeyOf key_of, st
 SortedEntries::SortedEntries(std::string_view text, SortKey key)
 {
     switch (key) {
-    case SortKey::whole_entry: records_ = sorted_records(text, kWholeEntry, count_); break;
-    case SortKey::department: records_ = sorted_records(text, kDepartment, count_); break;
-    case SortKey::local_part: records_ = sorted_records(text, kLocalPart, count_); break;
+    case SortKey::whole_entry: records_ = sorted_records<WholeEntry>(text, count_); break;
+    case SortKey::department: records_ = sorted_records<Department>(text, count_); break;
+    case SortKey::local_part: records_ = sorted_records<LocalPart>(text, count_); break;
     }
 }
 
