@@ -124,8 +124,10 @@ TEST(SortedNames, AgreeWithAPlainSortOfKeysOnRandomLists)
             std::string key = random_part(random, first_bytes) + "." + random_part(random, last_bytes);
             text += key + (random() % 2 == 0 ? "@d.se\n" : " ");
             const std::size_t dot = key.find('.');
-            for (const std::size_t start : {std::size_t{0}, dot + 1})
-                key[start] = key[start] >= 'a' && key[start] <= 'z' ? static_cast<char>(key[start] - 'a' + 'A') : key[start];
+            for (const std::size_t start : {std::size_t{0}, dot + 1}) {
+                if (key[start] >= 'a' && key[start] <= 'z')
+                    key[start] = static_cast<char>(key[start] - 'a' + 'A');
+            }
             key[dot] = '%';
             expected.push_back(key);
         }

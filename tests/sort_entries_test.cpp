@@ -50,8 +50,10 @@ TEST(SortedEntries, AgreeWithAStableSortOnRandomTextsByEveryKey)
     const std::string alphabet("\0\x01@a.b \n\t\r\v\f\x7f\x80\xff", 15);
     for (const std::size_t size : {0U, 1U, 40U, 3000U, 200000U}) {
         std::string text;
-        for (std::size_t i = 0; i < size; ++i)
-            text += random() % 4 == 0 ? std::string(random() % 30, 'q') : alphabet.substr(random() % alphabet.size(), 1);
+        for (std::size_t i = 0; i < size; ++i) {
+            const bool run = random() % 4 == 0;
+            text += run ? std::string(random() % 30, 'q') : alphabet.substr(random() % alphabet.size(), 1);
+        }
         for (const auto key : {lists::SortKey::whole_entry, lists::SortKey::department, lists::SortKey::local_part}) {
             const Views expected = stable_sorted(text, key);
             const Views sorted = sorted_by(text, key);

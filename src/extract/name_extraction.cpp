@@ -31,7 +31,8 @@ constexpr std::string_view kDone = "Done! Names are in:";
 
 [[noreturn]] void refuse_list(const std::string& input_name, const DotTest& test, std::size_t entries)
 {
-    shell::print_line_with_name("list in ", input_name, std::string{" contains an address of type "} + std::string{kExampleWithoutDot});
+    shell::print_line_with_name("list in ", input_name,
+                                std::string{" contains an address of type "} + std::string{kExampleWithoutDot});
     shell::print_line(kWillNotWork);
     shell::print_line("iTestDot: " + std::to_string(test.dots) + "vEmails.size(): " + std::to_string(entries));
     platform::pause(kRefusalPauseMs);
