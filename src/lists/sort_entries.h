@@ -39,8 +39,8 @@ constexpr bool fits_in_record(std::size_t key_offset, std::size_t key_size)
 }
 
 // The entries of a list text in the order of their keys, without a list of the
-// entries in file order. The text must outlive it, and its keys must not
-// change while it lives. A text with an entry that does not fit in a record
+// entries in file order. The text must outlive it; the keys are read from it
+// while the sort is made, the entries as they are handed out. A text with an entry that does not fit in a record
 // (4 GiB or more before the end of its key) is refused with std::length_error,
 // which the menu reports as too little memory.
 class SortedEntries {
@@ -61,7 +61,7 @@ public:
             // The records are in key order and the entries they lead to lie
             // all over the text, so entries some way ahead are asked for early.
             if (i + kPrefetchAhead < count_)
-                platform::prefetch(records_[i + kPrefetchAhead].key - records_[i + kPrefetchAhead].key_offset);
+                platform::prefetch(records_[i + kPrefetchAhead].through_key().data());
             take(records_[i].through_key());
         }
     }
