@@ -1,7 +1,7 @@
 // The sorts as the commands run them, against plain models: a list text in
 // byte order and in department order gives the very entries of the text in
-// the order a stable sort gives, and names come out as keys made one by one
-// and sorted with the sizes of their first parts.
+// the order a stable sort gives, and names come out as keys made one by one,
+// sorted, each written with a blank for its first per cent sign.
 #include "extract/name_extraction.h"
 #include "lists/sort_entries.h"
 #include "shell/entries.h"
@@ -17,16 +17,18 @@
 namespace {
 
 template <typename Less>
-void check_sorted_text(std::string_view text, lists::SortOrder order, Less less)
+void check_sorted_text(std::string_view text, lists::SortKey key, Less less)
 {
     auto expected = shell::split_entries(text);
     std::stable_sort(expected.begin(), expected.end(), less);
-    const lists::SortedText sorted(text, order);
-    if (sorted.size() != expected.size())
-        std::abort();
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        if (sorted[i].data() != expected[i].data() || sorted[i].size() != expected[i].size())
+    std::size_t i = 0;
+    lists::SortedEntries(text, key).for_each([&](std::string_view entry) {
+        if (i >= expected.size() || entry.data() != expected[i].data() || entry.size() != expected[i].size())
             std::abort();
+        ++i;
+    });
+    if (i != expected.size())
+        std::abort();
 }
 
 char raised(char byte)
@@ -40,7 +42,7 @@ void check_names(std::string_view text)
     std::int64_t dots = 0;
     bool passes = true;
     bool empty_part = false;
-    std::vector<std::pair<std::string, std::size_t>> expected;
+    std::vector<std::string> expected;
     const auto entries = shell::split_entries(text);
     for (const std::string_view entry : entries) {
         const std::string_view local = extract::local_part(entry);
@@ -57,23 +59,25 @@ void check_names(std::string_view text)
         key[0] = raised(key[0]);
         key[dot] = '%';
         key[dot + 1] = raised(key[dot + 1]);
-        expected.emplace_back(std::move(key), dot);
+        expected.push_back(std::move(key));
     }
     std::sort(expected.begin(), expected.end());
+    for (std::string& line : expected)
+        line[line.find('%')] = ' ';
 
     std::string in_place{text};
-    const auto sorted = extract::sort_names_in_place(in_place);
-    if (sorted.test.passes != passes || sorted.test.dots != dots || sorted.entries != entries.size())
+    const auto made = extract::make_name_keys(in_place);
+    if (made.test.passes != passes || made.test.dots != dots || made.entries != entries.size())
         std::abort();
     if (!passes)
         return;
-    if (sorted.empty_part != empty_part)
+    if (made.empty_part != empty_part)
         std::abort();
     if (empty_part)
         return;
     std::size_t i = 0;
-    sorted.keys.for_each([&](std::string_view key, std::size_t tie) {
-        if (i >= expected.size() || key != expected[i].first || tie != expected[i].second)
+    lists::SortedEntries(in_place, lists::SortKey::local_part).for_each([&](std::string_view key) {
+        if (i >= expected.size() || extract::name_line(in_place, key) != expected[i])
             std::abort();
         ++i;
     });
@@ -86,8 +90,8 @@ void check_names(std::string_view text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    check_sorted_text(text, lists::SortOrder::bytes, std::less<std::string_view>{});
-    check_sorted_text(text, lists::SortOrder::department, [](std::string_view a, std::string_view b) {
+    check_sorted_text(text, lists::SortKey::whole_entry, std::less<std::string_view>{});
+    check_sorted_text(text, lists::SortKey::department, [](std::string_view a, std::string_view b) {
         return lists::department_key(a) < lists::department_key(b);
     });
     check_names(text);

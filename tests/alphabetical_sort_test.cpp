@@ -30,10 +30,10 @@ TEST(AlphabeticalSortFailure, UnwritableResultShutsDown)
 // The entries of a list text in the order the command writes them.
 Views sorted_by_bytes(std::string_view text)
 {
-    const lists::SortedText sorted(text, lists::SortOrder::bytes);
     Views entries;
-    for (std::size_t i = 0; i < sorted.size(); ++i)
-        entries.push_back(sorted[i]);
+    lists::SortedEntries(text, lists::SortKey::whole_entry).for_each([&entries](std::string_view entry) {
+        entries.push_back(entry);
+    });
     return entries;
 }
 

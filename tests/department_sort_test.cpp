@@ -40,10 +40,10 @@ TEST(DepartmentKey, IsEverythingAfterTheFirstAtSign)
 // The entries of a list text in the order the command writes them.
 Views sorted_by_department(std::string_view text)
 {
-    const lists::SortedText sorted(text, lists::SortOrder::department);
     Views entries;
-    for (std::size_t i = 0; i < sorted.size(); ++i)
-        entries.push_back(sorted[i]);
+    lists::SortedEntries(text, lists::SortKey::department).for_each([&entries](std::string_view entry) {
+        entries.push_back(entry);
+    });
     return entries;
 }
 

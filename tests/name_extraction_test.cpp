@@ -1,13 +1,12 @@
 #include "e2e.h"
-#include "shell/entries.h"
 #include "extract/name_extraction.h"
+#include "lists/sort_entries.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -15,24 +14,14 @@ namespace {
 using e2e::lines;
 using e2e::menu;
 using Names = std::vector<std::string>;
-using Keys = std::vector<std::pair<std::string, std::size_t>>;
 
-// Each sorted name key with the size of its first part, in the command's order.
-Keys keys_of(const extract::SortedNameKeys& sorted)
-{
-    Keys keys;
-    sorted.keys.for_each([&keys](std::string_view key, std::size_t tie) { keys.emplace_back(key, tie); });
-    return keys;
-}
-
-// The names as the command writes them: first part, one blank, last part.
+// The lines the command writes for a list text whose keys can be made.
 Names names_of(std::string text)
 {
+    extract::make_name_keys(text);
     Names shown;
-    for (auto& [key, first_size] : keys_of(extract::sort_names_in_place(text))) {
-        key[first_size] = ' ';
-        shown.push_back(key);
-    }
+    const lists::SortedEntries keys(text, lists::SortKey::local_part);
+    keys.for_each([&](std::string_view key) { shown.emplace_back(extract::name_line(text, key)); });
     return shown;
 }
 
@@ -46,41 +35,39 @@ TEST(LocalPart, EndsAtTheFirstAtSignOrTakesTheWholeEntry)
 TEST(DotTest, CountsOnlyTheDotsBeforeTheAtSign)
 {
     std::string text = "a.b@hr.mordavelle.se a.b.c\nx.y@z";
-    const auto sorted = extract::sort_names_in_place(text);
-    EXPECT_TRUE(sorted.test.passes);
-    EXPECT_EQ(sorted.test.dots, 4);
-    EXPECT_EQ(sorted.entries, 3U);
+    const auto made = extract::make_name_keys(text);
+    EXPECT_TRUE(made.test.passes);
+    EXPECT_EQ(made.test.dots, 4);
+    EXPECT_EQ(made.entries, 3U);
 }
 
-TEST(DotTest, OneLocalPartWithoutADotRefusesTheListAndNothingIsSorted)
+TEST(DotTest, OneLocalPartWithoutADotRefusesTheList)
 {
     std::string text = "a.b.c.d@x support@it.se e.f@x";
-    const auto sorted = extract::sort_names_in_place(text);
-    EXPECT_FALSE(sorted.test.passes);
-    EXPECT_EQ(sorted.test.dots, 4);
-    EXPECT_EQ(sorted.entries, 3U);
-    EXPECT_TRUE(keys_of(sorted).empty());
+    const auto made = extract::make_name_keys(text);
+    EXPECT_FALSE(made.test.passes);
+    EXPECT_EQ(made.test.dots, 4);
+    EXPECT_EQ(made.entries, 3U);
 }
 
 TEST(DotTest, AnEmptyListPasses)
 {
     std::string text = " \n";
-    const auto sorted = extract::sort_names_in_place(text);
-    EXPECT_TRUE(sorted.test.passes);
-    EXPECT_EQ(sorted.test.dots, 0);
-    EXPECT_EQ(sorted.entries, 0U);
+    const auto made = extract::make_name_keys(text);
+    EXPECT_TRUE(made.test.passes);
+    EXPECT_EQ(made.test.dots, 0);
+    EXPECT_EQ(made.entries, 0U);
 }
 
-TEST(EmptyParts, AreReportedAndNothingIsSorted)
+TEST(EmptyParts, AreReported)
 {
     for (std::string text : {"a.b@x .c@x", "a.b@x anna.@x", ".@x"}) {
-        const auto sorted = extract::sort_names_in_place(text);
-        EXPECT_TRUE(sorted.test.passes) << text;
-        EXPECT_TRUE(sorted.empty_part) << text;
-        EXPECT_TRUE(keys_of(sorted).empty()) << text;
+        const auto made = extract::make_name_keys(text);
+        EXPECT_TRUE(made.test.passes) << text;
+        EXPECT_TRUE(made.empty_part) << text;
     }
     std::string whole = "a.b@x c.d@x";
-    EXPECT_FALSE(extract::sort_names_in_place(whole).empty_part);
+    EXPECT_FALSE(extract::make_name_keys(whole).empty_part);
 }
 
 TEST(SortedNames, SplitAtTheFirstDotAndRaiseOnlyTheFirstLetters)
@@ -100,15 +87,15 @@ TEST(SortedNames, AShorterFirstPartSortsBeforeALongerOne)
     EXPECT_EQ(names_of("anna.berg@x ann.zorn@x anna.ahl@x"), (Names{"Ann Zorn", "Anna Ahl", "Anna Berg"}));
 }
 
-TEST(SortedNames, APerCentSignInTheFirstPartStaysInIt)
+TEST(SortedNames, APerCentSignInTheFirstPartSplitsTheLine)
 {
-    EXPECT_EQ(names_of("an%na.berg@x an.berg@x"), (Names{"An Berg", "An%na Berg"}));
+    EXPECT_EQ(names_of("a%b.c@x"), (Names{"A b%C"}));
+    EXPECT_EQ(names_of("an%na.berg@x an.berg@x"), (Names{"An Berg", "An na%Berg"}));
 }
 
-TEST(SortedNames, TwoNamesSharingAKeyComeInOneOrderWhateverTheirListOrder)
+TEST(SortedNames, KeysEqualAfterTheSplitGiveIdenticalLines)
 {
-    EXPECT_EQ(names_of("1.2%3@x 1%2.3@x"), (Names{"1 2%3", "1%2 3"}));
-    EXPECT_EQ(names_of("1%2.3@x 1.2%3@x"), (Names{"1 2%3", "1%2 3"}));
+    EXPECT_EQ(names_of("1.2%3@x 1%2.3@x"), (Names{"1 2%3", "1 2%3"}));
 }
 
 // A part of a few bytes, NUL, per cent signs and high bytes among them, after
@@ -122,30 +109,35 @@ std::string random_part(std::mt19937& random, std::string_view alphabet)
 }
 
 // The names of random lists, many of them sharing a key, agree with the
-// plainest model: each key made on its own, and the pairs of key and first
-// part's size sorted by the standard library.
-TEST(SortedNames, AgreeWithAPlainSortOfKeysAndFirstPartsOnRandomLists)
+// plainest model: each key made on its own, the keys sorted by the standard
+// library, and each line the key with a blank for its first per cent sign.
+TEST(SortedNames, AgreeWithAPlainSortOfKeysOnRandomLists)
 {
     std::mt19937 random(99);
     const std::string first_bytes("ab%A\0\x80\xff", 7);
     const std::string last_bytes("ab%A.\0\x80\xff", 8);
     for (const std::size_t size : {1U, 2U, 17U, 50U, 5000U, 100000U}) {
         std::string text;
-        Keys expected;
+        Names expected;
         for (std::size_t i = 0; i < size; ++i) {
             std::string key = random_part(random, first_bytes) + "." + random_part(random, last_bytes);
             text += key + (random() % 2 == 0 ? "@d.se\n" : " ");
             const std::size_t dot = key.find('.');
-            for (const std::size_t start : {std::size_t{0}, dot + 1})
-                key[start] = key[start] >= 'a' && key[start] <= 'z' ? static_cast<char>(key[start] - 'a' + 'A') : key[start];
+            for (const std::size_t start : {std::size_t{0}, dot + 1}) {
+                if (key[start] >= 'a' && key[start] <= 'z')
+                    key[start] = static_cast<char>(key[start] - 'a' + 'A');
+            }
             key[dot] = '%';
-            expected.emplace_back(key, dot);
+            expected.push_back(key);
         }
         std::sort(expected.begin(), expected.end());
-        const auto sorted = extract::sort_names_in_place(text);
-        ASSERT_TRUE(sorted.test.passes);
-        ASSERT_FALSE(sorted.empty_part);
-        ASSERT_EQ(keys_of(sorted), expected) << size;
+        for (std::string& line : expected)
+            line[line.find('%')] = ' ';
+        std::string checked = text;
+        const auto made = extract::make_name_keys(checked);
+        ASSERT_TRUE(made.test.passes);
+        ASSERT_FALSE(made.empty_part);
+        ASSERT_EQ(names_of(text), expected) << size;
     }
 }
 

@@ -1,151 +1,96 @@
-// The sort straight from a list text, in both orders, over texts that hold
-// every separator and runs of one byte; and the key sorter that name
-// extraction uses, with the one limit of the sort.
+// The sort straight from a list text, by each key, over texts that hold every
+// separator and runs of one byte; and the one limit of the sort.
 #include "lists/sort_entries.h"
 #include "shell/entries.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <stdexcept>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
 using Views = std::vector<std::string_view>;
 
-// The entries of the text in the order a plain stable sort gives them.
-Views stable_sorted(std::string_view text, lists::SortOrder order)
+// What the sort hands out, in its order.
+Views sorted_by(std::string_view text, lists::SortKey key)
+{
+    Views handed;
+    lists::SortedEntries(text, key).for_each([&handed](std::string_view entry) { handed.push_back(entry); });
+    return handed;
+}
+
+std::string_view local_part(std::string_view entry)
+{
+    return entry.substr(0, entry.find('@'));
+}
+
+// The entries of the text, each up to the end of its key, in the order a
+// plain stable sort by key gives them.
+Views stable_sorted(std::string_view text, lists::SortKey key)
 {
     Views entries = shell::split_entries(text);
-    if (order == lists::SortOrder::bytes) {
-        std::stable_sort(entries.begin(), entries.end());
-    } else {
-        std::stable_sort(entries.begin(), entries.end(), [](std::string_view a, std::string_view b) {
-            return lists::department_key(a) < lists::department_key(b);
-        });
-    }
+    const auto key_of = [key](std::string_view entry) {
+        return key == lists::SortKey::department ? lists::department_key(entry)
+               : key == lists::SortKey::local_part ? local_part(entry)
+                                                   : entry;
+    };
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&key_of](std::string_view a, std::string_view b) { return key_of(a) < key_of(b); });
+    if (key == lists::SortKey::local_part)
+        std::transform(entries.begin(), entries.end(), entries.begin(), local_part);
     return entries;
 }
 
-TEST(SortedText, AgreesWithAStableSortOnRandomTextsInBothOrders)
+TEST(SortedEntries, AgreeWithAStableSortOnRandomTextsByEveryKey)
 {
     std::mt19937 random(777);
     const std::string alphabet("\0\x01@a.b \n\t\r\v\f\x7f\x80\xff", 15);
     for (const std::size_t size : {0U, 1U, 40U, 3000U, 200000U}) {
         std::string text;
-        for (std::size_t i = 0; i < size; ++i)
-            text += random() % 4 == 0 ? std::string(random() % 30, 'q') : alphabet.substr(random() % alphabet.size(), 1);
-        for (const auto order : {lists::SortOrder::bytes, lists::SortOrder::department}) {
-            const Views expected = stable_sorted(text, order);
-            const lists::SortedText sorted(text, order);
+        for (std::size_t i = 0; i < size; ++i) {
+            const bool run = random() % 4 == 0;
+            text += run ? std::string(random() % 30, 'q') : alphabet.substr(random() % alphabet.size(), 1);
+        }
+        for (const auto key : {lists::SortKey::whole_entry, lists::SortKey::department, lists::SortKey::local_part}) {
+            const Views expected = stable_sorted(text, key);
+            const Views sorted = sorted_by(text, key);
             ASSERT_EQ(sorted.size(), expected.size());
             for (std::size_t i = 0; i < expected.size(); ++i) {
-                ASSERT_EQ(sorted[i].data(), expected[i].data()) << size << " " << static_cast<int>(order) << " " << i;
+                ASSERT_EQ(sorted[i].data(), expected[i].data()) << size << " " << static_cast<int>(key) << " " << i;
                 ASSERT_EQ(sorted[i].size(), expected[i].size());
             }
         }
     }
 }
 
-// How many of the keys begin with each byte, as a KeySorter is told.
-std::array<std::size_t, 256> first_bytes_of(const Views& keys)
+TEST(SortedEntries, ByLocalPartHandOutTheLocalPartsOnly)
 {
-    std::array<std::size_t, 256> counts{};
-    for (const std::string_view key : keys)
-        ++counts[key.empty() ? 0 : static_cast<unsigned char>(key[0])];
-    return counts;
+    EXPECT_EQ(sorted_by("b.c@x.se a@b@c d @e", lists::SortKey::local_part), (Views{"", "a", "b.c", "d"}));
 }
 
-// The keys in the sorter's order, each with its tie.
-std::vector<std::pair<std::string_view, std::size_t>> sorted_keys(lists::KeySorter& sorter)
+TEST(SortedEntries, AnEmptyKeyComesBeforeAKeyOfNul)
 {
-    std::vector<std::pair<std::string_view, std::size_t>> keys;
-    sorter.sort().for_each([&keys](std::string_view key, std::size_t tie) { keys.emplace_back(key, tie); });
-    return keys;
+    const std::string_view text("z@a y@\0 x@", 10);
+    EXPECT_EQ(sorted_by(text, lists::SortKey::department), (Views{"x@", std::string_view("y@\0", 3), "z@a"}));
 }
 
-TEST(KeySorter, OrdersEqualKeysByTieAndEqualTiesInTheOrderTheyCame)
-{
-    const std::string_view text = "b a b a ab";
-    const Views keys = shell::split_entries(text);
-    const std::size_t ties[] = {2, 5, 1, 5, 0};
-    lists::KeySorter sorter(first_bytes_of(keys));
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        sorter.add(keys[i], ties[i]);
-    const auto sorted = sorted_keys(sorter);
-    ASSERT_EQ(sorted.size(), 5U);
-    EXPECT_EQ(sorted[0].first.data(), text.data() + 2);
-    EXPECT_EQ(sorted[1].first.data(), text.data() + 6);
-    EXPECT_EQ(sorted[2], (std::pair<std::string_view, std::size_t>{"ab", 0}));
-    EXPECT_EQ(sorted[3], (std::pair<std::string_view, std::size_t>{"b", 1}));
-    EXPECT_EQ(sorted[4], (std::pair<std::string_view, std::size_t>{"b", 2}));
-}
-
-TEST(KeySorter, SortedKeysKeepTheirOrderWhenMoved)
-{
-    const Views keys = {"b", "a"};
-    lists::KeySorter sorter(first_bytes_of(keys));
-    for (const std::string_view key : keys)
-        sorter.add(key, 0);
-    lists::SortedKeys sorted = sorter.sort();
-    lists::SortedKeys moved(std::move(sorted));
-    lists::SortedKeys taken;
-    taken = std::move(moved);
-    Views order;
-    taken.for_each([&order](std::string_view key, std::size_t) { order.push_back(key); });
-    EXPECT_EQ(order, (Views{"a", "b"}));
-}
-
-TEST(KeySorter, AnEmptyKeyComesFirstAndIsCountedWithNul)
-{
-    const Views keys = {"a", std::string_view("\0", 1), ""};
-    lists::KeySorter sorter(first_bytes_of(keys));
-    for (const std::string_view key : keys)
-        sorter.add(key, 0);
-    const auto sorted = sorted_keys(sorter);
-    ASSERT_EQ(sorted.size(), 3U);
-    EXPECT_EQ(sorted[0].first, "");
-    EXPECT_EQ(sorted[1].first, std::string_view("\0", 1));
-    EXPECT_EQ(sorted[2].first, "a");
-}
-
-// A record keeps a key's size and its tie in 32 bits. The views below claim
-// gibibytes over a few real bytes: the sorter judges a key by its size, and
-// reads no more of it than the 21 bytes a record carries.
+// A record keeps the size of a key and where it begins in its entry in 32
+// bits; no text of 4 GiB is made here, the decision is tried on its own.
 constexpr std::size_t kFourGibibytes = std::size_t{1} << 32;
 
-TEST(KeySorter, TakesAKeyOneByteShortOfFourGibibytes)
+TEST(FitsInRecord, TakesSizesOneByteShortOfFourGibibytes)
 {
-    const std::string bytes(32, 'k');
-    const std::string_view key(bytes.data(), kFourGibibytes - 1);
-    lists::KeySorter sorter(first_bytes_of({key.substr(0, 1)}));
-    sorter.add(key, kFourGibibytes - 1);
-    const auto sorted = sorted_keys(sorter);
-    ASSERT_EQ(sorted.size(), 1U);
-    EXPECT_EQ(sorted[0].first.data(), bytes.data());
-    EXPECT_EQ(sorted[0].first.size(), kFourGibibytes - 1);
-    EXPECT_EQ(sorted[0].second, kFourGibibytes - 1);
+    EXPECT_TRUE(lists::fits_in_record(0, kFourGibibytes - 1));
+    EXPECT_TRUE(lists::fits_in_record(kFourGibibytes - 1, kFourGibibytes - 1));
 }
 
-TEST(KeySorter, RefusesAKeyOfFourGibibytesWhenItSorts)
+TEST(FitsInRecord, RefusesAKeyOrAnOffsetOfFourGibibytes)
 {
-    const std::string bytes(32, 'k');
-    lists::KeySorter sorter(first_bytes_of({"k", "k"}));
-    sorter.add(std::string_view(bytes.data(), kFourGibibytes), 0);
-    sorter.add("k", 0);  // keys after the refused one are still taken
-    EXPECT_THROW(sorter.sort(), std::length_error);
-}
-
-TEST(KeySorter, RefusesATieOfFourGibibytesWhenItSorts)
-{
-    lists::KeySorter sorter(first_bytes_of({"k"}));
-    sorter.add("k", kFourGibibytes);
-    EXPECT_THROW(sorter.sort(), std::length_error);
+    EXPECT_FALSE(lists::fits_in_record(0, kFourGibibytes));
+    EXPECT_FALSE(lists::fits_in_record(kFourGibibytes, 0));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include "lists/sort_entries.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 
 namespace extract {
@@ -32,7 +31,8 @@ constexpr std::string_view kDone = "Done! Names are in:";
 
 [[noreturn]] void refuse_list(const std::string& input_name, const DotTest& test, std::size_t entries)
 {
-    shell::print_line_with_name("list in ", input_name, std::string{" contains an address of type "} + std::string{kExampleWithoutDot});
+    shell::print_line_with_name("list in ", input_name,
+                                std::string{" contains an address of type "} + std::string{kExampleWithoutDot});
     shell::print_line(kWillNotWork);
     shell::print_line("iTestDot: " + std::to_string(test.dots) + "vEmails.size(): " + std::to_string(entries));
     platform::pause(kRefusalPauseMs);
@@ -67,39 +67,32 @@ void make_key(char* local, std::size_t dot)
 
 }  // namespace
 
-SortedNameKeys sort_names_in_place(std::string& text)
+NameKeys make_name_keys(std::string& text)
 {
-    SortedNameKeys sorted;
-    // A key begins with its entry's first byte, raised: counting those first
-    // lets the sorter take each key as it is made.
-    std::array<std::size_t, 256> first_bytes{};
-    shell::for_each_entry(text, [&first_bytes](std::string_view entry) {
-        ++first_bytes[static_cast<unsigned char>(raised(entry[0]))];
-    });
-    lists::KeySorter sorter(first_bytes);
-
     // One walk makes the dot test and, while it passes and no part is empty,
-    // the keys, each in the text in place of its local part. Each key's tie is
-    // the size of its first part, as the per cent sign no longer tells where
-    // the dot was.
+    // the keys, each in the text in place of its local part.
+    NameKeys made;
     shell::for_each_entry(text, [&](std::string_view entry) {
-        ++sorted.entries;
+        ++made.entries;
         const std::string_view local = local_part(entry);
         const std::size_t dot = local.find('.');
         if (dot == std::string_view::npos) {
-            sorted.test.passes = false;
+            made.test.passes = false;
             return;
         }
-        sorted.test.dots += std::count(local.begin() + static_cast<std::ptrdiff_t>(dot), local.end(), '.');
-        sorted.empty_part = sorted.empty_part || dot == 0 || dot + 1 == local.size();
-        if (!sorted.test.passes || sorted.empty_part)
+        made.test.dots += std::count(local.begin() + static_cast<std::ptrdiff_t>(dot), local.end(), '.');
+        made.empty_part = made.empty_part || dot == 0 || dot + 1 == local.size();
+        if (!made.test.passes || made.empty_part)
             return;
         make_key(text.data() + (local.data() - text.data()), dot);
-        sorter.add(local, dot);
     });
-    if (sorted.test.passes && !sorted.empty_part)
-        sorted.keys = sorter.sort();
-    return sorted;
+    return made;
+}
+
+std::string_view name_line(std::string& text, std::string_view key)
+{
+    text[static_cast<std::size_t>(key.data() - text.data()) + key.find('%')] = ' ';
+    return key;
 }
 
 void run_name_extraction()
@@ -119,20 +112,16 @@ void run_name_extraction()
         shell::fail(kCantFind, input_name, shell::kExiting);
     shell::print_line();
 
+    const NameKeys made = make_name_keys(*text);
+    if (!made.test.passes)
+        refuse_list(input_name, made.test, made.entries);
+    if (made.empty_part)
+        (void)casing::fUpper({});
+    const lists::SortedEntries keys(*text, lists::SortKey::local_part);
     const std::string result_name = stem + "_N.txt";
     shell::OutputFile out;
-    const SortedNameKeys sorted = sort_names_in_place(*text);
-    if (!sorted.test.passes)
-        refuse_list(input_name, sorted.test, sorted.entries);
-    if (sorted.empty_part)
-        (void)casing::fUpper({});
-    if (out.open(result_name)) {
-        sorted.keys.for_each([&](std::string_view key, std::size_t first_size) {
-            // The key is written with a blank in place of its per cent sign.
-            (*text)[static_cast<std::size_t>(key.data() - text->data()) + first_size] = ' ';
-            out.write_line(key);
-        });
-    }
+    if (out.open(result_name))
+        keys.for_each([&](std::string_view key) { out.write_line(name_line(*text, key)); });
     if (!out.close())
         shell::fail(kCantWrite, result_name, shell::kExiting);
     shell::print_line();

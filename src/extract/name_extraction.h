@@ -2,8 +2,6 @@
 // written under the stem plus "_N.txt".
 #pragma once
 
-#include "lists/sort_entries.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,20 +20,23 @@ struct DotTest {
     bool passes = true;     // false when some local part has none
 };
 
-// The dot test and the sorted name keys of a list text, made together.
-struct SortedNameKeys {
+// What the making of a list's name keys found.
+struct NameKeys {
     DotTest test;
     std::size_t entries = 0;
     bool empty_part = false;  // some first or last part is empty, which fUpper refuses
-    lists::SortedKeys keys;   // none when refused; each tie is the size of the key's first part
 };
 
-// Makes the dot test over a list text and, when it passes with no empty part,
-// the name keys, sorted in byte order, and keys that are equal by the size of
-// their first parts. Each key is made in the text in place of its entry's
-// local part (the first dot becomes a per cent sign and the first letter of
-// each part is raised). A local part of 4 GiB or more is refused with
-// std::length_error.
-SortedNameKeys sort_names_in_place(std::string& text);
+// Makes the dot test over a list text and, while it passes with no empty
+// part, the name keys: each in the text in place of its entry's local part,
+// whose first dot becomes a per cent sign and the first letter of each part
+// raised. The entries are then sorted by these keys as
+// lists::SortKey::local_part.
+NameKeys make_name_keys(std::string& text);
+
+// The line of a name key that lies in text, made there in place: the key's
+// first per cent sign, which may lie in the first part, becomes the blank
+// between the names. Keys that are equal so give equal lines.
+std::string_view name_line(std::string& text, std::string_view key);
 
 }  // namespace extract

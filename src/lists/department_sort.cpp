@@ -1,11 +1,8 @@
 #include "lists/department_sort.h"
 
-#include "lists/sort_entries.h"
-#include "shell/console.h"
+#include "lists/sort_command.h"
 #include "shell/failure.h"
-#include "shell/list_reading.h"
 
-#include <string>
 #include <string_view>
 
 namespace lists {
@@ -20,27 +17,22 @@ constexpr std::string_view kCantFind = "can't find file ";
 constexpr std::string_view kCantWrite = "cannot write output file";
 constexpr std::string_view kSorted = "Sorted by Dept name, in file: ";
 
+constexpr SortCommand kDepartmentSort{
+    .introduction = kIntroduction,
+    .key = SortKey::department,
+    .result_suffix = "DEPT.txt",
+    .cant_find = kCantFind,
+    .missing_list_ends = true,
+    .cant_write = kCantWrite,
+    .closing_word = shell::kExiting,
+    .sorted = kSorted,
+};
+
 }  // namespace
 
 void run_department_sort()
 {
-    for (const std::string_view line : kIntroduction)
-        shell::print_line(line);
-    const std::string stem = shell::read_stem();
-    const std::string name = stem + ".txt";
-
-    const auto text = shell::read_file(name);
-    if (!text)
-        shell::fail(kCantFind, name, shell::kExiting);
-    shell::print_line();
-
-    const SortedText sorted(*text, SortOrder::department);
-    const std::string sorted_name = stem + "DEPT.txt";
-    if (!write_sorted(sorted_name, sorted))
-        shell::fail(kCantWrite, sorted_name, shell::kExiting);
-
-    shell::print_line_with_name(kSorted, sorted_name);
-    shell::print_line();
+    run_sort_command(kDepartmentSort);
 }
 
 }  // namespace lists

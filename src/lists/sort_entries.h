@@ -1,13 +1,16 @@
-// Sorting in byte order: keys compared as unsigned bytes, the first differing
-// byte deciding and a key that is the beginning of a longer one first. The
-// entries of a list text are sorted where they lie, as are keys that a
-// command makes in its own text; the sort itself is in sort_entries.cpp.
+// Sorting the entries of a list text where they lie, by a key that is a part
+// of each entry: keys compared as unsigned bytes, the first differing byte
+// deciding and a key that is the beginning of a longer one first; entries with
+// equal keys in their input order. The sort itself is in sort_entries.cpp.
 #pragma once
+
+#include "platform/platform.h"
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <memory>
-#include <string>
 #include <string_view>
 
 namespace lists {
@@ -20,104 +23,67 @@ constexpr std::string_view department_key(std::string_view entry)
     return at == std::string_view::npos ? entry : entry.substr(at + 1);
 }
 
-// The two orders a list is sorted in.
-enum class SortOrder {
-    bytes,       // whole entries in byte order
-    department,  // department keys in byte order
+// Which part of each entry is its key.
+enum class SortKey {
+    whole_entry,  // the entry itself
+    department,   // department_key(entry)
+    local_part,   // the part before the first at sign, or the whole entry when it has none
 };
 
-// The entries of a list text in sorted order, entries with equal keys in
-// their input order, without a list of the entries in file order. The text
-// must outlive it. An entry whose key, or the part before its key, is 4 GiB
-// or more is refused with std::length_error, which the menu reports as too
-// little memory.
-class SortedText {
+// Whether an entry whose key begins key_offset bytes into it and is key_size
+// bytes long can be sorted: a record keeps both sizes in 32 bits.
+constexpr bool fits_in_record(std::size_t key_offset, std::size_t key_size)
+{
+    constexpr std::size_t largest = std::numeric_limits<std::uint32_t>::max();
+    return key_offset <= largest && key_size <= largest;
+}
+
+// The entries of a list text in the order of their keys, without a list of the
+// entries in file order. The text must outlive it; the keys are read from it
+// while the sort is made, the entries as they are handed out. A text with an entry that does not fit in a record
+// (4 GiB or more before the end of its key) is refused with std::length_error,
+// which the menu reports as too little memory.
+class SortedEntries {
 public:
-    SortedText(std::string_view text, SortOrder order);
-    SortedText(const SortedText&) = delete;
-    SortedText& operator=(const SortedText&) = delete;
-    ~SortedText();
-
-    std::size_t size() const { return count_; }
-    std::string_view operator[](std::size_t i) const;
-
-private:
-    friend bool write_sorted(const std::string& name, const SortedText& sorted);
-
-    struct Record;
-    std::size_t count_ = 0;
-    std::unique_ptr<Record[]> records_;
-};
-
-// Writes the sorted entries one per line; false when the file could not be
-// created or written completely.
-bool write_sorted(const std::string& name, const SortedText& sorted);
-
-// Keys in byte order, keys that are equal in the order of their ties; what
-// KeySorter gives.
-class SortedKeys {
-public:
-    SortedKeys();
-    SortedKeys(SortedKeys&&) noexcept;
-    SortedKeys& operator=(SortedKeys&&) noexcept;
-    ~SortedKeys();
+    SortedEntries(std::string_view text, SortKey key);
+    SortedEntries(const SortedEntries&) = delete;
+    SortedEntries& operator=(const SortedEntries&) = delete;
+    ~SortedEntries();
 
     std::size_t size() const { return count_; }
 
-    // Hands each key, in order, to take(key, tie).
+    // Hands take() each entry in order, from its beginning to the end of its
+    // key: the whole entry for the first two keys, the local part for the third.
     template <typename Take>
     void for_each(Take take) const
     {
-        std::array<Key, kBatch> batch;
-        for (std::size_t from = 0; from < count_; from += kBatch) {
-            const std::size_t taken = read(from, batch);
-            for (std::size_t i = 0; i < taken; ++i)
-                take(batch[i].bytes, batch[i].tie);
+        for (std::size_t i = 0; i < count_; ++i) {
+            // The records are in key order and the entries they lead to lie
+            // all over the text, so entries some way ahead are asked for early.
+            if (i + kPrefetchAhead < count_)
+                platform::prefetch(records_[i + kPrefetchAhead].through_key().data());
+            take(records_[i].through_key());
         }
     }
 
-private:
-    friend class KeySorter;
+    // An entry in the sort: the first 21 bytes of its key as three numbers,
+    // where the key is, and where the key begins in its entry.
+    struct Record {
+        std::array<std::uint64_t, 3> chunks;
+        const char* key;
+        std::uint32_t key_size;
+        std::uint32_t key_offset;
 
-    struct Record;
-    struct Key {
-        std::string_view bytes;
-        std::size_t tie = 0;
+        std::string_view key_bytes() const { return {key, key_size}; }
+        std::string_view through_key() const { return {key - key_offset, std::size_t{key_size} + key_offset}; }
     };
-    // Keys are read out in batches, so that a walk through them calls into
-    // the sort once for many keys rather than once for each.
-    static constexpr std::size_t kBatch = 16;
-    std::size_t read(std::size_t from, std::array<Key, kBatch>& batch) const;
+    static_assert(sizeof(Record) <= 40, "the sort's speed rests on records of 40 bytes");
+
+private:
+    static constexpr std::size_t kPrefetchAhead = 12;
 
     std::size_t count_ = 0;
     std::unique_ptr<Record[]> records_;
-};
-
-// Sorts keys that a caller makes one at a time, where they lie. Told first how
-// many keys begin with each byte, it deals each key out to its part as it is
-// added, which leaves the sort scratch space for the largest part only, and
-// spares the caller a list of its keys.
-class KeySorter {
-public:
-    // first_bytes[b]: how many of the keys to come begin with byte b, an
-    // empty key counted as beginning with 0. Exactly those keys must follow.
-    explicit KeySorter(const std::array<std::size_t, 256>& first_bytes);
-    KeySorter(const KeySorter&) = delete;
-    KeySorter& operator=(const KeySorter&) = delete;
-    ~KeySorter();
-
-    // A key, which must stay where it is, and the number that orders it among
-    // equal keys; equal keys with equal ties keep the order they came in.
-    void add(std::string_view key, std::size_t tie);
-
-    // The keys in order; the sorter is spent. A key or a tie of 4 GiB or more
-    // is refused here with std::length_error, not when it is added, so that a
-    // caller can finish its own checks of every key first.
-    SortedKeys sort();
-
-private:
-    struct Dealing;
-    std::unique_ptr<Dealing> dealing_;
 };
 
 }  // namespace lists
