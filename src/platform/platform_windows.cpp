@@ -2,7 +2,9 @@
 // CR LF because the C runtime keeps the console streams in text mode and the
 // list files are written with file_line_end(). Files are opened, created,
 // renamed and removed through the wide calls.
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/hints.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Files and interrupts on POSIX systems, for the POSIX and the recording
 // platforms alike.
 #include "platform/posix_files.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,8 @@
-// The thin seam between the program and the system it runs on: console colour,
-// the help box, pauses, tones, files and interrupts. One implementation is
-// linked in: the Windows one, the POSIX one, or a recording one for tests.
+// The files side of the seam between the program and the system it runs on:
+// what names stand for, opening files, the program's own files, the
+// interrupts that must not leave those behind, and how a text file ends.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -18,26 +17,6 @@ namespace platform {
 // its colours back before the program ends as an interrupted program does,
 // and a console that goes away is seen as a failed write, not a signal.
 void begin_session();
-
-// The two colours of the console's text.
-enum class Colour { light_red, light_green };
-void set_colour(Colour colour);
-
-// Restores the console's own colours; called once as the program ends.
-void reset_colour();
-
-// Writes a name that the user typed to the console's output (std::cout) so
-// that it shows as it was typed: on Windows the name is in the code page of
-// the console's input, which the console's output may not share.
-void write_typed_name(std::string_view name);
-
-// Shows the help text under a caption and returns when the user has seen it.
-void show_help_box(const std::string& caption, const std::string& text);
-
-void pause(unsigned milliseconds);
-
-// Sounds a tone, returning when it has ended.
-void tone(unsigned hertz, unsigned milliseconds);
 
 // The line end of a text file on this system: CR LF on Windows, LF elsewhere.
 std::string_view file_line_end();
@@ -92,25 +71,5 @@ bool move_own_file(int watch, const std::string& target);
 
 // Removes an own file, closed or not, and stops watching it.
 void remove_own_file(int watch);
-
-// Asks the system to back a large buffer with large pages. Called on fresh
-// memory before it is first touched: where the system offers them, one fault
-// then maps two megabytes instead of four kilobytes, and filling a list of
-// forty megabytes costs a few milliseconds instead of a tenth of a second.
-// Only a hint: the buffer works the same either way, and systems without the
-// means do nothing.
-void prefer_large_pages(void* data, std::size_t bytes);
-
-// Tells the processor that the bytes at `address` will be read soon, so that a
-// walk through entries that lie far apart in memory (a sorted list, a hash
-// table) does not wait for each of them in turn. Only a hint.
-inline void prefetch(const void* address)
-{
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
 
 }  // namespace platform
