@@ -13,9 +13,10 @@ namespace platform {
 
 // Readies the program for the world around it, once, before anything else:
 // an interrupt (Ctrl-C, Ctrl-Break, a closed console window, SIGINT, SIGTERM,
-// SIGHUP) removes the program's own unfinished files and gives the console
+// SIGHUP, SIGQUIT) removes the program's own unfinished files and gives the console
 // its colours back before the program ends as an interrupted program does,
-// and a console that goes away is seen as a failed write, not a signal.
+// and a console that goes away is seen as a failed write, not a signal. A
+// write beyond the size limit of a file (ulimit -f) fails as on a full disk.
 void begin_session();
 
 // The line end of a text file on this system: CR LF on Windows, LF elsewhere.
@@ -61,15 +62,37 @@ struct OwnFile {
     bool taken = false;
 };
 
-// Creates an own file; with `like` naming an existing regular file, the new
-// one takes its permission bits.
+// Creates an own file, readable and writable by its owner alone until it is
+// moved, and held locked while it exists, so that no other run of the program
+// takes it for a stale one. `like` names the file it is to replace, if any.
 OwnFile create_own_file(const std::string& name, const std::string& like = {});
 
+// Writes an own file's data through to the disk, so that a rename that
+// follows never puts an empty or partial file in place of a complete one
+// after a power cut; false when the disk refused it.
+bool flush_to_disk(std::FILE* file);
+
+// Whether a closed own file may take the place of `target` by a rename
+// without the result losing what the earlier file had: its owner and group
+// (given to the own file here where the system permits), its other links and
+// its access control list. A missing target has nothing to lose. Where this
+// is false, the result is written in place (open_for_writing truncates the
+// earlier file and keeps all of those).
+bool may_rename_over(int watch, const std::string& target);
+
 // Puts a closed own file in the place of `target`, replacing whatever file
-// was there in one step; false, and the own file still watched, on failure.
+// was there in one step, with the permission bits of the file it replaces
+// (or those of a new file when there was none), and makes the rename itself
+// durable; false, and the own file still watched, on failure.
 bool move_own_file(int watch, const std::string& target);
 
 // Removes an own file, closed or not, and stops watching it.
 void remove_own_file(int watch);
+
+// Removes the own files (mordavelle*.partial) that runs of the program
+// stopped without a chance to clean up (a power cut, SIGKILL) left in
+// `folder` (a name ending in its separator, or empty for the current
+// folder): those that no running program holds. Never any other name.
+void remove_stale_partials(const std::string& folder);
 
 }  // namespace platform
