@@ -238,13 +238,14 @@ OwnFile create_own_file(const std::string& name, const std::string& like)
         return own;
     }
     const int lock = fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
-    if (lock < 0 || flock(lock, LOCK_EX) != 0) {
+    if (lock < 0) {
         (void)unlink(name.c_str());
-        if (lock >= 0)
-            (void)close(lock);
         (void)close(descriptor);
         return own;
     }
+    // A file system without locks (some network and FUSE ones) leaves the file
+    // unlocked; a run cleaning up cannot lock it either, and leaves it alone.
+    (void)flock(lock, LOCK_EX);
     // Another run that cleans up stale files may have locked and removed the
     // file in the moment before the lock: the name is then free again, and
     // the caller tries it or the next one.
@@ -300,7 +301,10 @@ bool move_own_file(int watch, const std::string& target)
     const mode_t mode = stat(target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode)
                             ? static_cast<mode_t>(earlier.st_mode & 07777)
                             : static_cast<mode_t>(0666 & ~current_umask());
-    if (fchmod(moved.lock, mode) != 0 || std::rename(moved.name, target.c_str()) != 0)
+    // A file system without permission bits (FAT) refuses the change, and the
+    // result then has the bits it gives every file.
+    (void)fchmod(moved.lock, mode);
+    if (std::rename(moved.name, target.c_str()) != 0)
         return false;
     moved.used = 0;
     (void)close(moved.lock);
