@@ -120,7 +120,8 @@ TEST(RenameOver, IsRefusedWhereTheOwnerCannotBeKept)
         if (setgid(65534) != 0 || setuid(65534) != 0)
             _exit(2);
         const platform::OwnFile own = platform::create_own_file((folder.path() / "mordavelle.partial").string());
-        const bool may = own.file != nullptr && platform::may_rename_over(own.watch, (folder.path() / "r.txt").string());
+        const std::string target = (folder.path() / "r.txt").string();
+        const bool may = own.file != nullptr && platform::may_rename_over(own.watch, target);
         _exit(own.file == nullptr ? 3 : may ? 1 : 0);
     }
     int status = -1;
