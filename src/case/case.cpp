@@ -1,6 +1,6 @@
 #include "case/case.h"
 
-#include "platform/platform.h"
+#include "platform/console.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 

@@ -1,6 +1,6 @@
 #include "extract/email_extraction.h"
 
-#include "platform/platform.h"
+#include "platform/console.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 

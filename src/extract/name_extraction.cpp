@@ -1,7 +1,7 @@
 #include "extract/name_extraction.h"
 
 #include "case/case.h"
-#include "platform/platform.h"
+#include "platform/console.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/entries.h"

@@ -5,7 +5,7 @@
 // array and a probe rarely reads the text of an entry that does not match.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/hints.h"
 
 #include <algorithm>
 #include <array>
@@ -93,28 +93,75 @@ private:
     std::size_t mask_ = 0;
 };
 
-// Hands each entry that for_each_entry(visit) visits to take(entry, hash), in
-// order, some entries after hashing it and asking for its slot in the set:
-// the slots of a large set lie far apart in memory, and asking early lets
-// the waits for several of them overlap instead of coming one by one.
-template <typename ForEachEntry, typename Take>
-void with_slots_ahead(const EntrySet& set, ForEachEntry for_each_entry, Take take)
-{
-    constexpr std::size_t kAhead = 16;
-    std::array<std::string_view, kAhead> entries;
-    std::array<std::size_t, kAhead> hashes{};
-    std::size_t seen = 0;
-    for_each_entry([&](std::string_view entry) {
-        const std::size_t at = seen % kAhead;
-        if (seen >= kAhead)
-            take(entries[at], hashes[at]);
-        entries[at] = entry;
-        hashes[at] = EntrySet::hash(entry);
-        set.prefetch(hashes[at]);
-        ++seen;
-    });
-    for (std::size_t i = seen > kAhead ? seen - kAhead : 0; i < seen; ++i)
-        take(entries[i % kAhead], hashes[i % kAhead]);
-}
+// The entries of a list of views one at a time, as shell::EntryCursor gives
+// those of a text: an empty view at the end. The list holds no empty entry.
+class ListCursor {
+public:
+    explicit ListCursor(const std::vector<std::string_view>& entries)
+        : at_(entries.data()), end_(entries.data() + entries.size())
+    {
+    }
+
+    std::string_view next() { return at_ == end_ ? std::string_view{} : *at_++; }
+
+private:
+    const std::string_view* at_;
+    const std::string_view* end_;
+};
+
+// An entry with its hash for the set.
+struct HashedEntry {
+    std::string_view entry;
+    std::size_t hash = 0;
+};
+
+// Hands out the entries of a cursor (an shell::EntryCursor or a ListCursor)
+// in order with their hashes, each some entries after hashing it and asking
+// for its slot in the set: the slots of a large set lie far apart in memory,
+// and asking early lets the waits for several of them overlap instead of
+// coming one by one.
+template <typename Cursor>
+class SlotsAhead {
+public:
+    SlotsAhead(const EntrySet& set, Cursor cursor) : set_(set), cursor_(cursor)
+    {
+        while (waiting_ < kAhead && pull(waiting_))
+            ++waiting_;
+    }
+
+    // The next entry and its hash; an empty entry at the end.
+    HashedEntry next()
+    {
+        if (waiting_ == 0)
+            return {};
+        const HashedEntry taken = ahead_[at_];
+        // Once the cursor has run out, the entries still waiting follow in
+        // the places after this one.
+        if (!pull(at_))
+            --waiting_;
+        at_ = (at_ + 1) % kAhead;
+        return taken;
+    }
+
+private:
+    static constexpr std::size_t kAhead = 16;
+
+    // Puts the cursor's next entry in a place of the ring; false at the end.
+    bool pull(std::size_t place)
+    {
+        const std::string_view entry = cursor_.next();
+        if (entry.empty())
+            return false;
+        ahead_[place] = {entry, EntrySet::hash(entry)};
+        set_.prefetch(ahead_[place].hash);
+        return true;
+    }
+
+    const EntrySet& set_;
+    Cursor cursor_;
+    std::array<HashedEntry, kAhead> ahead_{};
+    std::size_t waiting_ = 0;
+    std::size_t at_ = 0;
+};
 
 }  // namespace lists

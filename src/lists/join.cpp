@@ -1,13 +1,12 @@
 #include "lists/join.h"
 
 #include "lists/entry_set.h"
-#include "platform/platform.h"
+#include "lists/read_list.h"
+#include "platform/hints.h"
 #include "shell/console.h"
-#include "shell/failure.h"
 #include "shell/entries.h"
 #include "shell/list_reading.h"
 
-#include <algorithm>
 #include <string>
 
 namespace lists {
@@ -26,28 +25,29 @@ constexpr std::string_view kNoSuchFile = "no such file ";
 constexpr std::string_view kCantWrite = "cannot write output file";
 constexpr std::string_view kDone = "Done combining files, output is in the file ";
 
-std::string read_list(const std::string& name)
+// Adds each entry of the cursor that the set does not hold yet to both.
+template <typename Cursor>
+void add_new_entries(std::vector<std::string_view>& joined, EntrySet& seen, Cursor cursor)
 {
-    auto text = shell::read_file(name);
-    if (!text)
-        shell::fail(kNoSuchFile, name, shell::kExiting);
-    return std::move(*text);
+    SlotsAhead ahead(seen, cursor);
+    for (HashedEntry next = ahead.next(); !next.entry.empty(); next = ahead.next()) {
+        joined.push_back(next.entry);
+        if (!seen.insert(joined.size() - 1, next.hash))
+            joined.pop_back();
+    }
 }
 
-// Every distinct entry that for_each_entry visits, once, at its first
-// occurrence; `most` bounds how many entries it visits.
-template <typename ForEachEntry>
-std::vector<std::string_view> join_entries(ForEachEntry for_each_entry, std::size_t most)
+// Every distinct entry of two cursors, once, at its first occurrence; `most`
+// bounds how many entries they hold.
+template <typename Cursor>
+std::vector<std::string_view> join_entries(Cursor first, Cursor second, std::size_t most)
 {
     std::vector<std::string_view> joined;
     joined.reserve(most);
     platform::prefer_large_pages(joined.data(), most * sizeof(std::string_view));
     EntrySet seen(joined, most);
-    with_slots_ahead(seen, for_each_entry, [&](std::string_view entry, std::size_t hash) {
-        joined.push_back(entry);
-        if (!seen.insert(joined.size() - 1, hash))
-            joined.pop_back();
-    });
+    add_new_entries(joined, seen, first);
+    add_new_entries(joined, seen, second);
     return joined;
 }
 
@@ -56,12 +56,7 @@ std::vector<std::string_view> join_entries(ForEachEntry for_each_entry, std::siz
 std::vector<std::string_view> join(const std::vector<std::string_view>& first,
                                    const std::vector<std::string_view>& second)
 {
-    return join_entries(
-        [&](auto visit) {
-            for (const auto* list : {&first, &second})
-                std::for_each(list->begin(), list->end(), visit);
-        },
-        first.size() + second.size());
+    return join_entries(ListCursor(first), ListCursor(second), first.size() + second.size());
 }
 
 void run_join()
@@ -71,22 +66,18 @@ void run_join()
     shell::print_line(kAskFirst);
     shell::print_line(kSuffixNote);
     const std::string first_stem = shell::read_stem();
-    const std::string first_text = read_list(first_stem + ".txt");
+    const std::string first_text = read_list(first_stem + ".txt", kNoSuchFile);
 
     shell::print_line(kAskSecond);
     shell::print_line(kSuffixNote);
     const std::string second_stem = shell::read_stem();
     const std::string joined_name = first_stem + "_" + second_stem + ".txt";
-    const std::string second_text = read_list(second_stem + ".txt");
+    const std::string second_text = read_list(second_stem + ".txt", kNoSuchFile);
 
     // The entries go from both texts straight into the set, with no list of
     // either text's entries in between.
-    const auto joined = join_entries(
-        [&](auto visit) {
-            shell::for_each_entry(first_text, visit);
-            shell::for_each_entry(second_text, visit);
-        },
-        shell::count_entries(first_text) + shell::count_entries(second_text));
+    const auto joined = join_entries(shell::EntryCursor(first_text), shell::EntryCursor(second_text),
+                                     shell::count_entries(first_text) + shell::count_entries(second_text));
     if (!shell::write_entries(joined_name, joined))
         shell::fail(kCantWrite, joined_name, shell::kExiting);
 

@@ -5,7 +5,7 @@
 // again, where every look at a far-off key is a wait for memory.
 #include "lists/sort_entries.h"
 
-#include "platform/platform.h"
+#include "platform/hints.h"
 #include "shell/entries.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // equal keys in their input order. The sort itself is in sort_entries.cpp.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/hints.h"
 
 #include <array>
 #include <cstddef>

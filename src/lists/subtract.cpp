@@ -1,6 +1,7 @@
 #include "lists/subtract.h"
 
-#include "platform/platform.h"
+#include "lists/read_list.h"
+#include "platform/console.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/entries.h"
@@ -45,14 +46,6 @@ void sound(Tone tone)
     platform::tone(tone.hertz, tone.milliseconds);
 }
 
-std::string read_list(const std::string& name)
-{
-    auto text = shell::read_file(name);
-    if (!text)
-        shell::fail(kCantFind, name, shell::kExiting);
-    return std::move(*text);
-}
-
 // A list of responders longer than the list of all is taken for the two lists
 // typed the wrong way round; the program refuses with two tones and a long pause.
 [[noreturn]] void refuse_sizes(const std::string& label)
@@ -74,7 +67,7 @@ void run_subtract()
         shell::print_line(line);
     shell::print_line(kAskAll);
     const std::string all_stem = shell::read_stem();
-    const std::string all_text = read_list(all_stem + ".txt");
+    const std::string all_text = read_list(all_stem + ".txt", kCantFind);
     const std::size_t all_count = shell::count_entries(all_text);
     shell::print_line();
 
@@ -82,7 +75,7 @@ void run_subtract()
     shell::print_line(kSuffixNote);
     const std::string responders_stem = shell::read_stem();
     const std::string label = all_stem + "-" + responders_stem;
-    const std::string responders_text = read_list(responders_stem + ".txt");
+    const std::string responders_text = read_list(responders_stem + ".txt", kCantFind);
     const auto responders = shell::split_entries(responders_text);
     shell::print_line();
 

@@ -3,7 +3,6 @@
 #include "lists/entry_set.h"
 #include "shell/entries.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -21,9 +20,9 @@ public:
     // The list must outlive the set and keep its entries in their places.
     explicit Responders(const std::vector<std::string_view>& responders) : set_(responders, responders.size())
     {
-        with_slots_ahead(
-            set_, [&](auto visit) { std::for_each(responders.begin(), responders.end(), visit); },
-            [this, place = std::size_t{0}](std::string_view, std::size_t hash) mutable { set_.insert(place++, hash); });
+        SlotsAhead ahead(set_, ListCursor(responders));
+        for (std::size_t place = 0; place < responders.size(); ++place)
+            set_.insert(place, ahead.next().hash);
     }
 
     // Hands each entry of the list text `all` to take(entry, dropped), in
@@ -31,9 +30,9 @@ public:
     template <typename Take>
     void mark(std::string_view all, Take take) const
     {
-        with_slots_ahead(
-            set_, [&](auto visit) { shell::for_each_entry(all, visit); },
-            [&](std::string_view entry, std::size_t hash) { take(entry, set_.contains(entry, hash)); });
+        SlotsAhead ahead(set_, shell::EntryCursor(all));
+        for (HashedEntry next = ahead.next(); !next.entry.empty(); next = ahead.next())
+            take(next.entry, set_.contains(next.entry, next.hash));
     }
 
 private:

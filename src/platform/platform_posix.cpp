@@ -1,6 +1,5 @@
+#include "platform/console.h"
 #include "platform/help_frame.h"
-#include "platform/large_pages.h"
-#include "platform/platform.h"
 #include "platform/posix_files.h"
 
 #include <algorithm>
@@ -54,18 +53,6 @@ void show_help_box(const std::string& caption, const std::string& text)
     std::cout << help_frame(caption, text, help_box_width()) << std::flush;
 }
 
-bool read_typed_word(std::string& word)
-{
-    // The extractor leaves the word as it was when input has already ended.
-    word.clear();
-    return static_cast<bool>(std::cin >> word);
-}
-
-void write_typed_name(std::string_view name)
-{
-    std::cout << name;
-}
-
 void pause(unsigned milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -78,21 +65,6 @@ void tone(unsigned hertz, unsigned milliseconds)
     if (console_is_terminal())
         std::cout << '\a' << std::flush;
     pause(milliseconds);
-}
-
-std::string_view file_line_end()
-{
-    return "\n";
-}
-
-bool text_ends_at_eof_byte()
-{
-    return false;
-}
-
-void prefer_large_pages(void* data, std::size_t bytes)
-{
-    detail::advise_large_pages(data, bytes);
 }
 
 void detail::note_removal(std::string_view name)

@@ -1,9 +1,8 @@
 // Stands in for the system in tests and timing runs: every colour change, pause,
 // tone and removal of an own file is logged on standard error, one line each,
 // and takes no time. Its files and interrupts are the POSIX ones.
+#include "platform/console.h"
 #include "platform/help_frame.h"
-#include "platform/large_pages.h"
-#include "platform/platform.h"
 #include "platform/posix_files.h"
 
 #include <charconv>
@@ -81,18 +80,6 @@ void show_help_box(const std::string& caption, const std::string& text)
     std::cout << help_frame(caption, text) << std::flush;
 }
 
-bool read_typed_word(std::string& word)
-{
-    // The extractor leaves the word as it was when input has already ended.
-    word.clear();
-    return static_cast<bool>(std::cin >> word);
-}
-
-void write_typed_name(std::string_view name)
-{
-    std::cout << name;
-}
-
 void pause(unsigned milliseconds)
 {
     LogLine{} << "pause " << milliseconds;
@@ -101,21 +88,6 @@ void pause(unsigned milliseconds)
 void tone(unsigned hertz, unsigned milliseconds)
 {
     LogLine{} << "tone " << hertz << " " << milliseconds;
-}
-
-std::string_view file_line_end()
-{
-    return "\n";
-}
-
-bool text_ends_at_eof_byte()
-{
-    return false;
-}
-
-void prefer_large_pages(void* data, std::size_t bytes)
-{
-    detail::advise_large_pages(data, bytes);
 }
 
 void detail::note_removal(std::string_view name)

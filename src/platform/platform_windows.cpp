@@ -3,13 +3,16 @@
 // list files are written with file_line_end(). Files are opened, created,
 // renamed and removed through the wide calls, and a console is read through
 // ReadConsoleW.
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/hints.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <iterator>
+#include <string_view>
 
 #include <fcntl.h>
 #include <io.h>
@@ -234,9 +237,49 @@ std::wstring wide_name(const std::string& name)
     return wide_from(name, typed_code_page());
 }
 
-// Every file is opened with all sharing allowed, deletion included, so that an
-// interrupt can remove an own file that the program still holds open.
+// Every file the program reads or writes in place is opened with all sharing
+// allowed. Its own files are not shared for deletion, so that no other
+// program (another run cleaning up stale files included) removes or renames
+// one while the program writes it; the program itself keeps the right to.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kShareOwn = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// Another program (a virus scanner, an indexer, a backup, a second run
+// cleaning up) may hold a file for a moment just as the program creates,
+// replaces or removes one: such an attempt is made again after short waits
+// that grow, for about two seconds, before it counts as failed.
+constexpr DWORD kRetryMs = 2000;
+
+bool held_by_another(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+
+template <typename Attempt>
+bool with_retries(Attempt attempt)
+{
+    DWORD waited = 0;
+    for (DWORD wait = 10;; wait *= 2) {
+        if (attempt())
+            return true;
+        const DWORD error = GetLastError();
+        if (!held_by_another(error) || waited >= kRetryMs) {
+            SetLastError(error);
+            return false;
+        }
+        const DWORD nap = std::min(wait, kRetryMs - waited);
+        Sleep(nap);
+        waited += nap;
+    }
+}
+
+// The own files' names beside a result: mordavelle, anything, then .partial.
+bool is_partial_name(std::wstring_view name)
+{
+    constexpr std::wstring_view kStart = L"mordavelle";
+    constexpr std::wstring_view kEnd = L".partial";
+    return name.size() >= kStart.size() + kEnd.size() && name.starts_with(kStart) && name.ends_with(kEnd);
+}
 
 std::FILE* adopt_handle(HANDLE handle, int flags, const char* mode)
 {
@@ -255,9 +298,12 @@ std::FILE* adopt_handle(HANDLE handle, int flags, const char* mode)
 
 // The own files an interrupt removes, by names made ready beforehand: the
 // console's handler runs on a thread of its own and must not allocate. The
-// lock keeps it from removing a file while the main line renames it.
+// lock keeps it from removing a file while the main line renames it. Each
+// watch holds a handle of its own on the file until it is moved or removed,
+// also after the program has closed its stream, so that the file stays held.
 struct Watch {
     bool used = false;
+    HANDLE held = INVALID_HANDLE_VALUE;
     wchar_t name[32768] = {};
 };
 Watch watches[4];
@@ -278,8 +324,15 @@ BOOL WINAPI on_console_event(DWORD event)
     // The lock is never given back: the process ends here, with the status
     // that Windows gives a console program stopped by Ctrl-C.
     AcquireSRWLockExclusive(&watch_lock);
+    // A file that the program holds is marked to go as the process ends and
+    // its handles close; one that it no longer holds is removed by name.
     for (Watch& watch : watches) {
-        if (watch.used)
+        if (!watch.used)
+            continue;
+        FILE_DISPOSITION_INFO dispose{};
+        dispose.DeleteFile = TRUE;
+        if (watch.held == INVALID_HANDLE_VALUE ||
+            SetFileInformationByHandle(watch.held, FileDispositionInfo, &dispose, sizeof dispose) == 0)
             (void)DeleteFileW(watch.name);
     }
     if (original_known)
@@ -381,32 +434,87 @@ OwnFile create_own_file(const std::string& name, const std::string& like)
     }
     if (free_watch == nullptr)
         return own;
-    // CREATE_NEW refuses a taken name, also one taken between a look and the creation.
-    const HANDLE handle =
-        CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    // CREATE_NEW refuses a taken name, also one taken between a look and the
+    // creation. DELETE lets the interrupt's handler mark the file to go.
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    const bool created = with_retries([&] {
+        handle = CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, kShareOwn, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        return handle != INVALID_HANDLE_VALUE;
+    });
+    if (!created) {
         const DWORD error = GetLastError();
         own.taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
                     GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
         return own;
     }
+    HANDLE kept = INVALID_HANDLE_VALUE;
+    const HANDLE process = GetCurrentProcess();
+    if (DuplicateHandle(process, handle, process, &kept, 0, FALSE, DUPLICATE_SAME_ACCESS) == 0) {
+        (void)CloseHandle(handle);
+        (void)DeleteFileW(wide.c_str());
+        return own;
+    }
     own.file = adopt_handle(handle, _O_WRONLY | _O_BINARY, "wb");
     if (own.file == nullptr) {
+        (void)CloseHandle(kept);
         (void)DeleteFileW(wide.c_str());
         return own;
     }
     std::copy(wide.begin(), wide.end(), free_watch->name);
     free_watch->name[wide.size()] = L'\0';
+    free_watch->held = kept;
     free_watch->used = true;
     own.watch = static_cast<int>(free_watch - watches);
     return own;
 }
 
+bool flush_to_disk(std::FILE* file)
+{
+    if (std::fflush(file) != 0)
+        return false;
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    return FlushFileBuffers(handle) != 0;
+}
+
+bool may_rename_over(int watch, const std::string& target)
+{
+    // A new file takes the rights of its folder, as a file that Explorer
+    // saves does; what a rename would lose here is the earlier file's other
+    // names (hard links).
+    (void)watch;
+    const HANDLE handle = CreateFileW(wide_name(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool single = GetFileInformationByHandle(handle, &info) != 0 && info.nNumberOfLinks == 1;
+    (void)CloseHandle(handle);
+    return single;
+}
+
+namespace {
+
+// The watch gives up its own handle on the file, which no other program could
+// then remove or rename, just before the program itself does.
+void let_go(Watch& watch)
+{
+    if (watch.held != INVALID_HANDLE_VALUE)
+        (void)CloseHandle(watch.held);
+    watch.held = INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
 bool move_own_file(int watch, const std::string& target)
 {
     const HeldWatches held;
     Watch& moved = watches[watch];
-    if (MoveFileExW(moved.name, wide_name(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0)
+    let_go(moved);
+    const std::wstring wide_target = wide_name(target);
+    if (!with_retries([&] {
+            return MoveFileExW(moved.name, wide_target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+                   0;
+        }))
         return false;
     moved.used = false;
     return true;
@@ -416,8 +524,26 @@ void remove_own_file(int watch)
 {
     const HeldWatches held;
     Watch& removed = watches[watch];
-    (void)DeleteFileW(removed.name);
+    let_go(removed);
+    (void)with_retries([&] { return DeleteFileW(removed.name) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND; });
     removed.used = false;
+}
+
+void remove_stale_partials(const std::string& folder)
+{
+    const std::wstring wide_folder = wide_name(folder);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((wide_folder + L"mordavelle*.partial").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        // The pattern also matches short 8.3 names; only the long name counts.
+        // A running program's own file is not shared for deletion, so the
+        // removal fails for it alone.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && is_partial_name(found.cFileName))
+            (void)DeleteFileW((wide_folder + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found) != 0);
+    (void)FindClose(search);
 }
 
 // Large pages on Windows need a privilege that users do not hold; the buffer

@@ -1,6 +1,7 @@
 // What the POSIX and the recording platforms share: their files, the
 // program's own files that an interrupt removes, and the interrupt itself
-// (posix_files.cpp). Each of the two platforms supplies the hooks below.
+// (posix_files.cpp), and the rest that they do alike (posix_common.cpp).
+// Each of the two platforms supplies the hooks below.
 #pragma once
 
 #include <csignal>

@@ -1,6 +1,6 @@
 #include "shell/console.h"
 
-#include "platform/platform.h"
+#include "platform/console.h"
 #include "shell/failure.h"
 
 #include <iostream>

@@ -1,6 +1,6 @@
 #include "shell/entries.h"
 
-#include "platform/platform.h"
+#include "platform/hints.h"
 
 #include <algorithm>
 #include <bit>

@@ -25,21 +25,34 @@ std::size_t count_entries(std::string_view text);
 // The first separator at or after `from`, or `end` when there is none.
 const char* find_separator(const char* from, const char* end);
 
+// The entries of a list text one at a time, in order, as views into the text.
+class EntryCursor {
+public:
+    explicit EntryCursor(std::string_view text) : cursor_(text.data()), end_(text.data() + text.size()) {}
+
+    // The next entry, or an empty view when the text holds no more (an entry
+    // is never empty).
+    std::string_view next()
+    {
+        while (cursor_ != end_ && is_separator(static_cast<unsigned char>(*cursor_)))
+            ++cursor_;
+        const char* const start = cursor_;
+        cursor_ = find_separator(cursor_, end_);
+        return {start, static_cast<std::size_t>(cursor_ - start)};
+    }
+
+private:
+    const char* cursor_;
+    const char* end_;
+};
+
 // Hands each entry of a list text to `take` in order, as a view into the text.
 template <typename Take>
 void for_each_entry(std::string_view text, Take take)
 {
-    const char* const end = text.data() + text.size();
-    const char* cursor = text.data();
-    for (;;) {
-        while (cursor != end && is_separator(static_cast<unsigned char>(*cursor)))
-            ++cursor;
-        if (cursor == end)
-            return;
-        const char* const stop = find_separator(cursor, end);
-        take(std::string_view(cursor, static_cast<std::size_t>(stop - cursor)));
-        cursor = stop;
-    }
+    EntryCursor entries(text);
+    for (std::string_view entry = entries.next(); !entry.empty(); entry = entries.next())
+        take(entry);
 }
 
 }  // namespace shell

@@ -1,6 +1,6 @@
 #include "shell/failure.h"
 
-#include "platform/platform.h"
+#include "platform/console.h"
 #include "shell/console.h"
 
 

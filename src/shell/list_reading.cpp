@@ -1,6 +1,7 @@
 #include "shell/list_reading.h"
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/hints.h"
 #include "shell/entries.h"
 
 #include <algorithm>

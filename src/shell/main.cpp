@@ -1,4 +1,5 @@
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/files.h"
 #include "shell/failure.h"
 #include "shell/menu.h"
 

@@ -8,7 +8,7 @@
 #include "lists/department_sort.h"
 #include "lists/join.h"
 #include "lists/subtract.h"
-#include "platform/platform.h"
+#include "platform/console.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 

@@ -1,7 +1,7 @@
 // The menu loop: paints the menu, reads one command word, runs one command.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/console.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 #include "shell/result_file.h"
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "shell/list_reading.h"
 
 #include <utility>
