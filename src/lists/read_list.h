@@ -2,7 +2,7 @@
 #pragma once
 
 #include "shell/failure.h"
-#include "shell/list_file.h"
+#include "shell/list_reading.h"
 
 #include <string>
 #include <string_view>
