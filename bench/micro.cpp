@@ -5,10 +5,10 @@
 #include "extract/email_extraction.h"
 #include "extract/name_extraction.h"
 #include "lists/join.h"
-#include "lists/sort_entries.h"
+#include "lists/engine/sort_entries.h"
 #include "lists/subtract.h"
-#include "shell/entries.h"
-#include "shell/text_decoding.h"
+#include "shell/engine/entries.h"
+#include "shell/engine/text_decoding.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // E-mail words: every word handed over holds an at sign and stands in the
 // text, as often as it holds at signs, in text order.
 #include "extract/email_extraction.h"
-#include "shell/entries.h"
+#include "shell/engine/entries.h"
 
 #include <algorithm>
 #include <cstdint>

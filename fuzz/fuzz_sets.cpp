@@ -2,7 +2,7 @@
 // entry some responder equals; both lists without repeats, first occurrences first.
 #include "lists/join.h"
 #include "lists/subtract.h"
-#include "shell/entries.h"
+#include "shell/engine/entries.h"
 
 #include <algorithm>
 #include <cstdint>

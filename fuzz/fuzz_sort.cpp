@@ -3,8 +3,8 @@
 // the order a stable sort gives, and names come out as keys made one by one,
 // sorted, each written with a blank for its first per cent sign.
 #include "extract/name_extraction.h"
-#include "lists/sort_entries.h"
-#include "shell/entries.h"
+#include "lists/engine/sort_entries.h"
+#include "shell/engine/entries.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "e2e.h"
-#include "shell/entries.h"
+#include "shell/engine/entries.h"
 #include "lists/alphabetical_sort.h"
-#include "lists/sort_entries.h"
+#include "lists/engine/sort_entries.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "case/case.h"
 #include "case/lower_case.h"
 #include "shell/failure.h"
-#include "shell/entries.h"
+#include "shell/engine/entries.h"
 
 #include <gtest/gtest.h>
 

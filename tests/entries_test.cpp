@@ -1,4 +1,4 @@
-#include "shell/entries.h"
+#include "shell/engine/entries.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "e2e.h"
-#include "lists/entry_set.h"
+#include "lists/engine/entry_set.h"
 #include "lists/join.h"
 
 #include <gtest/gtest.h>

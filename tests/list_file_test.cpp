@@ -1,7 +1,7 @@
 #include "e2e.h"
-#include "shell/entries.h"
-#include "shell/list_reading.h"
-#include "shell/result_file.h"
+#include "shell/engine/entries.h"
+#include "shell/engine/list_reading.h"
+#include "shell/engine/result_file.h"
 
 #include <gtest/gtest.h>
 

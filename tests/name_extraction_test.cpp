@@ -1,6 +1,6 @@
 #include "e2e.h"
 #include "extract/name_extraction.h"
-#include "lists/sort_entries.h"
+#include "lists/engine/sort_entries.h"
 
 #include <gtest/gtest.h>
 

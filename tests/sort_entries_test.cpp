@@ -1,7 +1,7 @@
 // The sort straight from a list text, by each key, over texts that hold every
 // separator and runs of one byte; and the one limit of the sort.
-#include "lists/sort_entries.h"
-#include "shell/entries.h"
+#include "lists/engine/sort_entries.h"
+#include "shell/engine/entries.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "e2e.h"
 #include "lists/subtract.h"
-#include "shell/entries.h"
+#include "shell/engine/entries.h"
 
 #include <gtest/gtest.h>
 

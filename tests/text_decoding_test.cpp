@@ -1,5 +1,5 @@
-#include "shell/entries.h"
-#include "shell/text_decoding.h"
+#include "shell/engine/entries.h"
+#include "shell/engine/text_decoding.h"
 
 #include <gtest/gtest.h>
 

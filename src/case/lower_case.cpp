@@ -3,8 +3,8 @@
 #include "case/case.h"
 #include "shell/console.h"
 #include "shell/failure.h"
-#include "shell/entries.h"
-#include "shell/list_reading.h"
+#include "shell/engine/entries.h"
+#include "shell/engine/list_reading.h"
 
 namespace casing {
 namespace {

@@ -2,8 +2,8 @@
 // per line under the stem plus "EPX.txt".
 #pragma once
 
-#include "shell/entries.h"
-#include "shell/list_reading.h"
+#include "shell/engine/entries.h"
+#include "shell/engine/list_reading.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -4,10 +4,10 @@
 #include "platform/console.h"
 #include "shell/console.h"
 #include "shell/failure.h"
-#include "shell/entries.h"
-#include "shell/list_reading.h"
+#include "shell/engine/entries.h"
+#include "shell/engine/list_reading.h"
 
-#include "lists/sort_entries.h"
+#include "lists/engine/sort_entries.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,8 +2,8 @@
 
 #include "shell/console.h"
 #include "shell/failure.h"
-#include "shell/entries.h"
-#include "shell/list_reading.h"
+#include "shell/engine/entries.h"
+#include "shell/engine/list_reading.h"
 
 #include <string>
 #include <string_view>

@@ -1,11 +1,11 @@
 #include "lists/join.h"
 
-#include "lists/entry_set.h"
+#include "lists/engine/entry_set.h"
 #include "lists/read_list.h"
 #include "platform/hints.h"
 #include "shell/console.h"
-#include "shell/entries.h"
-#include "shell/list_reading.h"
+#include "shell/engine/entries.h"
+#include "shell/engine/list_reading.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "shell/failure.h"
-#include "shell/list_reading.h"
+#include "shell/engine/list_reading.h"
 
 #include <string>
 #include <string_view>

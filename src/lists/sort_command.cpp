@@ -2,7 +2,7 @@
 
 #include "shell/console.h"
 #include "shell/failure.h"
-#include "shell/list_reading.h"
+#include "shell/engine/list_reading.h"
 
 #include <string>
 

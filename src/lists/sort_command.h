@@ -2,7 +2,7 @@
 // texts, their key and what a missing list does.
 #pragma once
 
-#include "lists/sort_entries.h"
+#include "lists/engine/sort_entries.h"
 
 #include <span>
 #include <string_view>

@@ -4,8 +4,8 @@
 #include "platform/console.h"
 #include "shell/console.h"
 #include "shell/failure.h"
-#include "shell/entries.h"
-#include "shell/list_reading.h"
+#include "shell/engine/entries.h"
+#include "shell/engine/list_reading.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "lists/entry_set.h"
-#include "shell/entries.h"
+#include "lists/engine/entry_set.h"
+#include "shell/engine/entries.h"
 
 #include <cstddef>
 #include <string_view>

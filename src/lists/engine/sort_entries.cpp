@@ -3,10 +3,10 @@
 // as three numbers, read while the text is passed through in order. Most keys
 // differ within those bytes, so the sort seldom has to look into the text
 // again, where every look at a far-off key is a wait for memory.
-#include "lists/sort_entries.h"
+#include "lists/engine/sort_entries.h"
 
 #include "platform/hints.h"
-#include "shell/entries.h"
+#include "shell/engine/entries.h"
 
 #include <algorithm>
 #include <cstdint>

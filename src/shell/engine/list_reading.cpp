@@ -1,8 +1,8 @@
-#include "shell/list_reading.h"
+#include "shell/engine/list_reading.h"
 
 #include "platform/files.h"
 #include "platform/hints.h"
-#include "shell/entries.h"
+#include "shell/engine/entries.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,8 +4,8 @@
 // says; result_file.h writes the results.
 #pragma once
 
-#include "shell/result_file.h"
-#include "shell/text_decoding.h"
+#include "shell/engine/result_file.h"
+#include "shell/engine/text_decoding.h"
 
 #include <cstddef>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "shell/text_decoding.h"
+#include "shell/engine/text_decoding.h"
 
 #include <algorithm>
 #include <cstdint>

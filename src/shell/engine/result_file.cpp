@@ -1,7 +1,7 @@
-#include "shell/result_file.h"
+#include "shell/engine/result_file.h"
 
 #include "platform/files.h"
-#include "shell/list_reading.h"
+#include "shell/engine/list_reading.h"
 
 #include <utility>
 
