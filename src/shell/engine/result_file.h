@@ -14,10 +14,13 @@ namespace shell {
 // not complete on disk.
 //
 // A result is written to a new file of the program's own beside it, which
-// close() renames into the result's place once every byte is there: an
-// earlier result stays as it was until then, and if anything fails, or the
-// program is stopped, it is all that is there. A result name that is no
-// regular file (a device, a pipe) is written in place.
+// close() writes through to the disk and renames into the result's place once
+// every byte is there: an earlier result stays as it was until then, and if
+// anything fails, or the program is stopped, it is all that is there. Where
+// that rename would lose something of the earlier result (an owner or group,
+// another link, an access list) or the folder takes no new file, the result is
+// written in place, and a failure can leave it cut short, as can a result name
+// that is no regular file (a device, a pipe).
 class OutputFile {
 public:
     OutputFile() = default;
