@@ -486,6 +486,15 @@ bool flush_to_disk(std::FILE* file)
     return FlushFileBuffers(handle) != 0;
 }
 
+// Windows writes a file's cache out by itself as it fills; FlushFileBuffers
+// at the end waits for what is left.
+void start_write_back(std::FILE* file, std::uint64_t offset, std::uint64_t bytes)
+{
+    (void)file;
+    (void)offset;
+    (void)bytes;
+}
+
 bool may_rename_over(int watch, const std::string& target)
 {
     // A new file takes the rights of its folder, as a file that Explorer

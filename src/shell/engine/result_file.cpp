@@ -101,6 +101,8 @@ bool OutputFile::adopt(std::FILE* file)
     buffer_.reserve(kBufferSize);
     line_end_ = platform::file_line_end();
     ok_ = true;
+    written_ = 0;
+    sent_ = 0;
     return true;
 }
 
@@ -114,6 +116,13 @@ void OutputFile::write_through(std::string_view bytes)
 {
     if (ok_ && !bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
         ok_ = false;
+    // A result that is flushed to the disk before its rename is sent there
+    // while it is written, so that the flush at the end waits for little.
+    written_ += bytes.size();
+    if (!place_.empty() && written_ - sent_ >= kWriteBackStep) {
+        platform::start_write_back(file_, sent_, written_ - sent_);
+        sent_ = written_;
+    }
 }
 
 bool OutputFile::close()
