@@ -1,4 +1,5 @@
 #include "e2e.h"
+#include "platform/files.h"
 #include "shell/engine/entries.h"
 #include "shell/engine/list_reading.h"
 #include "shell/engine/result_file.h"
@@ -204,12 +205,14 @@ TEST(ResultFile, NameThatIsNoRegularFileIsWrittenInPlace)
     EXPECT_EQ(folder.files(), (e2e::Files{{"null.txt", "<link to /dev/null>"}}));
 }
 
-TEST(ResultFile, PassesOverAPartialNameThatIsTaken)
+TEST(ResultFile, PassesOverAPartialNameThatAnotherRunHolds)
 {
     e2e::Folder folder;
-    folder.write("mordavelle.partial", "someone else's");
+    const platform::OwnFile held = platform::create_own_file((folder.path() / "mordavelle.partial").string());
     ASSERT_TRUE(shell::write_entries((folder.path() / "out.txt").string(), Views{"a"}));
-    EXPECT_EQ(folder.files(), (e2e::Files{{"mordavelle.partial", "someone else's"}, {"out.txt", "a\n"}}));
+    EXPECT_EQ(folder.files(), (e2e::Files{{"mordavelle.partial", ""}, {"out.txt", "a\n"}}));
+    std::fclose(held.file);
+    platform::remove_own_file(held.watch);
 }
 
 TEST(ResultFile, ReadOnlyEarlierFileIsNotReplaced)

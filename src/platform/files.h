@@ -72,6 +72,12 @@ OwnFile create_own_file(const std::string& name, const std::string& like = {});
 // after a power cut; false when the disk refused it.
 bool flush_to_disk(std::FILE* file);
 
+// Asks the system to start writing the given bytes of a file to the disk
+// now, without waiting for them, so that flush_to_disk() at the end waits for
+// little more than the last of them. Only a hint: systems without the means
+// do nothing.
+void start_write_back(std::FILE* file, std::uint64_t offset, std::uint64_t bytes);
+
 // Whether a closed own file may take the place of `target` by a rename
 // without the result losing what the earlier file had: its owner and group
 // (given to the own file here where the system permits), its other links and

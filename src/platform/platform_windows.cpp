@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <string_view>
@@ -405,7 +406,15 @@ std::FILE* open_for_reading(const std::string& name)
 
 std::FILE* open_for_writing(const std::string& name)
 {
-    return _wfopen(wide_name(name).c_str(), L"wb");
+    // A result written in place may be held for a moment as one replaced is.
+    std::FILE* file = nullptr;
+    (void)with_retries([&] {
+        file = _wfopen(wide_name(name).c_str(), L"wb");
+        if (file == nullptr)
+            SetLastError(_doserrno);
+        return file != nullptr;
+    });
+    return file;
 }
 
 std::optional<std::uint64_t> file_size(std::FILE* file)
@@ -477,14 +486,26 @@ bool flush_to_disk(std::FILE* file)
     return FlushFileBuffers(handle) != 0;
 }
 
+// Windows writes a file's cache out by itself as it fills; FlushFileBuffers
+// at the end waits for what is left.
+void start_write_back(std::FILE* file, std::uint64_t offset, std::uint64_t bytes)
+{
+    (void)file;
+    (void)offset;
+    (void)bytes;
+}
+
 bool may_rename_over(int watch, const std::string& target)
 {
     // A new file takes the rights of its folder, as a file that Explorer
     // saves does; what a rename would lose here is the earlier file's other
     // names (hard links).
     (void)watch;
-    const HANDLE handle = CreateFileW(wide_name(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (!with_retries([&] {
+            handle = CreateFileW(wide_name(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        }))
         return GetLastError() == ERROR_FILE_NOT_FOUND;
     BY_HANDLE_FILE_INFORMATION info{};
     const bool single = GetFileInformationByHandle(handle, &info) != 0 && info.nNumberOfLinks == 1;

@@ -280,6 +280,17 @@ bool flush_to_disk(std::FILE* file)
 #endif
 }
 
+void start_write_back(std::FILE* file, std::uint64_t offset, std::uint64_t bytes)
+{
+#if defined(__linux__)
+    (void)sync_file_range(fileno(file), static_cast<off_t>(offset), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)file;
+    (void)offset;
+    (void)bytes;
+#endif
+}
+
 bool may_rename_over(int watch, const std::string& target)
 {
     const Watch& own = watches.at(static_cast<std::size_t>(watch));

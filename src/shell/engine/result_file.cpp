@@ -41,7 +41,8 @@ bool OutputFile::open(const std::string& name)
     // A link to a file leads to the file, which is replaced beside it, so that
     // the link goes on working.
     const std::string target = platform::link_target(name);
-    switch (platform::file_kind(target)) {
+    const platform::FileKind kind = platform::file_kind(target);
+    switch (kind) {
     case platform::FileKind::directory:
         return false;
     case platform::FileKind::other:
@@ -53,14 +54,26 @@ bool OutputFile::open(const std::string& name)
     case platform::FileKind::missing:
         break;
     }
+    const std::string folder = platform::folder_of(target);
+    platform::remove_stale_partials(folder);
     // The new file takes a name that no list has, in the result's own folder,
     // so that renaming it is one step that cannot leave half a file.
-    const platform::OwnFile own = create_first_free(platform::folder_of(target) + "mordavelle", ".partial", target).own;
-    if (own.file == nullptr)
-        return false;
-    own_ = own.watch;
-    place_ = target;
-    return adopt(own.file);
+    const platform::OwnFile own = create_first_free(folder + "mordavelle", ".partial", target).own;
+    if (own.file != nullptr && platform::may_rename_over(own.watch, target)) {
+        own_ = own.watch;
+        place_ = target;
+        return adopt(own.file);
+    }
+    if (own.file != nullptr) {
+        std::fclose(own.file);
+        platform::remove_own_file(own.watch);
+    }
+    // Where a rename would lose what the earlier result has (its owner or
+    // group, its other links, its access list), or the folder takes no new
+    // file from this user, the result is written in place, as an editor saves
+    // a shared file: it keeps all of those, but a disk that fills up meanwhile
+    // leaves it cut short, which close() reports.
+    return kind == platform::FileKind::regular && adopt(platform::open_for_writing(name));
 }
 
 bool OutputFile::open_new(const std::string& name)
@@ -88,6 +101,8 @@ bool OutputFile::adopt(std::FILE* file)
     buffer_.reserve(kBufferSize);
     line_end_ = platform::file_line_end();
     ok_ = true;
+    written_ = 0;
+    sent_ = 0;
     return true;
 }
 
@@ -101,6 +116,13 @@ void OutputFile::write_through(std::string_view bytes)
 {
     if (ok_ && !bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
         ok_ = false;
+    // A result that is flushed to the disk before its rename is sent there
+    // while it is written, so that the flush at the end waits for little.
+    written_ += bytes.size();
+    if (!place_.empty() && written_ - sent_ >= kWriteBackStep) {
+        platform::start_write_back(file_, sent_, written_ - sent_);
+        sent_ = written_;
+    }
 }
 
 bool OutputFile::close()
@@ -108,7 +130,9 @@ bool OutputFile::close()
     if (file_ == nullptr)
         return false;
     flush_buffer();
-    if (std::fflush(file_) != 0)
+    // A result that replaces another by a rename reaches the disk first, so
+    // that a power cut leaves the earlier result or the new one, whole.
+    if (ok_ && !(place_.empty() ? std::fflush(file_) == 0 : platform::flush_to_disk(file_)))
         ok_ = false;
     if (std::fclose(file_) != 0)
         ok_ = false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -14,10 +15,13 @@ namespace shell {
 // not complete on disk.
 //
 // A result is written to a new file of the program's own beside it, which
-// close() renames into the result's place once every byte is there: an
-// earlier result stays as it was until then, and if anything fails, or the
-// program is stopped, it is all that is there. A result name that is no
-// regular file (a device, a pipe) is written in place.
+// close() writes through to the disk and renames into the result's place once
+// every byte is there: an earlier result stays as it was until then, and if
+// anything fails, or the program is stopped, it is all that is there. Where
+// that rename would lose something of the earlier result (an owner or group,
+// another link, an access list) or the folder takes no new file, the result is
+// written in place, and a failure can leave it cut short, as can a result name
+// that is no regular file (a device, a pipe).
 class OutputFile {
 public:
     OutputFile() = default;
@@ -67,6 +71,9 @@ public:
 
 private:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 18;
+    // How much of a result to be renamed is written before the system is
+    // asked to start putting it on the disk.
+    static constexpr std::uint64_t kWriteBackStep = std::uint64_t{8} << 20;
 
     bool adopt(std::FILE* file);
     void flush_buffer();
@@ -76,6 +83,8 @@ private:
     std::string buffer_;
     std::string_view line_end_;
     bool ok_ = true;
+    std::uint64_t written_ = 0;  // bytes written to a result to be renamed
+    std::uint64_t sent_ = 0;     // of which the system was asked to write back
     int own_ = -1;        // the watch of a file of the program's own, or -1
     std::string place_;   // where a result goes once complete; empty otherwise
 };
