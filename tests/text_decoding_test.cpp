@@ -1,3 +1,4 @@
+#include "platform/files.h"
 #include "shell/engine/entries.h"
 #include "shell/engine/text_decoding.h"
 
@@ -258,25 +259,30 @@ TEST(ClassifyText, AnythingNotValidUtf8IsLegacy)
     }
 }
 
-TEST(Windows1252ToUtf8, GivesEachByteItsCharacter)
+// Away from Windows the ANSI code page is Windows-1252.
+std::string ansi(std::string_view text)
 {
-    EXPECT_EQ(shell::windows_1252_to_utf8("Caf\xE9 \xC5sa@x.se\r\n"), "Caf\xC3\xA9 \xC3\x85sa@x.se\r\n");
-    EXPECT_EQ(shell::windows_1252_to_utf8("\x80\x8A\x9F\xA0\xFF"),
-              "\xE2\x82\xAC\xC5\xA0\xC5\xB8\xC2\xA0\xC3\xBF");
-    EXPECT_EQ(shell::windows_1252_to_utf8(std::string("a\0\x7f", 3)), std::string("a\0\x7f", 3));
+    return platform::ansi_to_utf8(text).value_or("<nothing>");
 }
 
-TEST(Windows1252ToUtf8, UndefinedBytesBecomeTheControlCharactersOfTheirNumbers)
+TEST(AnsiToUtf8, GivesEachByteItsWindows1252Character)
 {
-    EXPECT_EQ(shell::windows_1252_to_utf8("\x81\x8D\x8F\x90\x9D"), "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
+    EXPECT_EQ(ansi("Caf\xE9 \xC5sa@x.se\r\n"), "Caf\xC3\xA9 \xC3\x85sa@x.se\r\n");
+    EXPECT_EQ(ansi("\x80\x8A\x9F\xA0\xFF"), "\xE2\x82\xAC\xC5\xA0\xC5\xB8\xC2\xA0\xC3\xBF");
+    EXPECT_EQ(ansi(std::string("a\0\x7f", 3)), std::string("a\0\x7f", 3));
 }
 
-TEST(Windows1252ToUtf8, EveryByteGivesValidUtf8)
+TEST(AnsiToUtf8, UndefinedBytesBecomeTheControlCharactersOfTheirNumbers)
+{
+    EXPECT_EQ(ansi("\x81\x8D\x8F\x90\x9D"), "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
+}
+
+TEST(AnsiToUtf8, EveryByteGivesValidUtf8)
 {
     std::string every_byte;
     for (int byte = 0; byte < 256; ++byte)
         every_byte += static_cast<char>(byte);
-    EXPECT_EQ(shell::classify_text(shell::windows_1252_to_utf8(every_byte)), CharacterSet::utf8);
+    EXPECT_EQ(shell::classify_text(ansi(every_byte)), CharacterSet::utf8);
 }
 
 }  // namespace

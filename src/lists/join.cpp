@@ -74,10 +74,14 @@ void run_join()
     const std::string joined_name = first_stem + "_" + second_stem + ".txt";
     const std::string second_text = read_list(second_stem + ".txt", kNoSuchFile);
 
-    // The entries go from both texts straight into the set, with no list of
-    // either text's entries in between.
-    const auto joined = join_entries(shell::EntryCursor(first_text), shell::EntryCursor(second_text),
-                                     shell::count_entries(first_text) + shell::count_entries(second_text));
+    // Two lists in two encodings are joined in UTF-8. The entries go from
+    // both texts straight into the set, with no list of either text's entries
+    // in between.
+    const auto utf8 = one_in_utf8(first_text, second_text);
+    const std::string_view first = utf8 && utf8->first ? std::string_view(utf8->text) : first_text;
+    const std::string_view second = utf8 && !utf8->first ? std::string_view(utf8->text) : second_text;
+    const auto joined = join_entries(shell::EntryCursor(first), shell::EntryCursor(second),
+                                     shell::count_entries(first) + shell::count_entries(second));
     if (!shell::write_entries(joined_name, joined))
         shell::fail(kCantWrite, joined_name, shell::kExiting);
 

@@ -76,7 +76,9 @@ void run_subtract()
     const std::string responders_stem = shell::read_stem();
     const std::string label = all_stem + "-" + responders_stem;
     const std::string responders_text = read_list(responders_stem + ".txt", kCantFind);
-    const auto responders = shell::split_entries(responders_text);
+    const auto utf8 = one_in_utf8(all_text, responders_text);
+    const bool all_in_utf8 = utf8 && utf8->first;
+    const auto responders = shell::split_entries(utf8 && !utf8->first ? utf8->text : responders_text);
     shell::print_line();
 
     if (all_count < responders.size())
@@ -88,12 +90,19 @@ void run_subtract()
     shell::OutputFile out;
     if (!out.open(kOutputName))
         shell::fail(kCantWrite, "", shell::kExiting);
-    responded.mark(all_text, [&](std::string_view entry, bool dropped) {
+    const auto write_or_drop = [&](std::string_view entry, bool dropped) {
         if (dropped)
             sound(kDropTone);
         else
             out.write_line(entry);
-    });
+    };
+    if (all_in_utf8) {
+        // Compared in UTF-8, the entries are written as the list of all has them.
+        shell::EntryCursor original(all_text);
+        responded.mark(utf8->text, [&](std::string_view, bool dropped) { write_or_drop(original.next(), dropped); });
+    } else {
+        responded.mark(all_text, write_or_drop);
+    }
     if (!out.close())
         shell::fail(kCantWrite, "", shell::kExiting);
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 using e2e::Case;
@@ -66,6 +68,9 @@ class WindowsDialogue : public testing::TestWithParam<Case> {};
 
 TEST_P(WindowsDialogue, RunsAsRecordedInCrLf)
 {
+    // A Swedish Windows, whose ANSI code page, 1252, is the one that the
+    // cases' lists in ANSI were saved in.
+    setenv("LANG", "sv_SE.UTF-8", 1);
     e2e::check(GetParam());
 }
 

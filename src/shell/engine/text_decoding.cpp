@@ -115,13 +115,6 @@ std::size_t utf8_sequence_size(const unsigned char* bytes, std::size_t available
     return size;
 }
 
-// Windows-1252 differs from Latin-1 only in 0x80-0x9F.
-constexpr char16_t kWindows1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
 }  // namespace
 
 TextEncoding detect_encoding(std::string_view first_bytes)
@@ -353,20 +346,6 @@ CharacterSet classify_text(std::string_view text)
         at += sequence;
     }
     return beyond_ascii ? CharacterSet::utf8 : CharacterSet::ascii;
-}
-
-std::string windows_1252_to_utf8(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char byte : text) {
-        const auto code = static_cast<unsigned char>(byte);
-        if (code < 0x80)
-            out += byte;
-        else
-            append_utf8(code < 0xA0 ? char32_t{kWindows1252[code - 0x80]} : char32_t{code}, out);
-    }
-    return out;
 }
 
 }  // namespace shell

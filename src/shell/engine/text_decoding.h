@@ -4,8 +4,7 @@
 // blank does, and on Windows a byte 0x1A ends the text as the C runtime's text
 // mode reads it. Every other file is taken byte for byte, and nothing is guessed.
 // The decoder works on bytes in memory, whole or in pieces, and reads no file;
-// so do the routines at the end, which tell a decoded text's character set and
-// turn a legacy one into UTF-8.
+// so does the routine at the end, which tells a decoded text's character set.
 #pragma once
 
 #include <cstddef>
@@ -85,10 +84,5 @@ void decode_whole_text(std::string& text, EndOfText rule);
 // is not valid UTF-8). Eight bytes are looked at a time while they are ASCII.
 enum class CharacterSet { ascii, utf8, legacy };
 CharacterSet classify_text(std::string_view text);
-
-// The UTF-8 of a text in Windows-1252. The five bytes that the code page leaves
-// undefined, 0x81, 0x8D, 0x8F, 0x90 and 0x9D, become the control characters of
-// the same numbers, as Windows converts them.
-std::string windows_1252_to_utf8(std::string_view text);
 
 }  // namespace shell
