@@ -12,17 +12,10 @@ namespace extract {
 // Menu command N.
 void run_name_extraction();
 
-// The part of an entry before its first at sign; the whole entry without one.
-std::string_view local_part(std::string_view entry);
-
-struct DotTest {
-    std::int64_t dots = 0;  // the dots of every local part together
-    bool passes = true;     // false when some local part has none
-};
-
 // What the making of a list's name keys found.
 struct NameKeys {
-    DotTest test;
+    std::int64_t dots = 0;    // the dots of every local part together
+    bool passes = true;       // false when some local part has none
     std::size_t entries = 0;
     bool empty_part = false;  // some first or last part is empty, which fUpper refuses
 };

@@ -179,25 +179,15 @@ std::unique_ptr<Record[]> fresh_records(std::size_t count)
     return records;
 }
 
-// Where an entry's key lies in it.
-struct KeyRange {
-    std::size_t offset;
-    std::size_t size;
-};
-
-// Each kind of key: where it lies in an entry, and its first byte, which the
-// count of first bytes takes, as cheaply as the kind allows (an empty key is
-// counted with NUL, as its records begin with a chunk of 0).
+// Each kind of key: the key of an entry, and its first byte, which the count
+// of first bytes takes, as cheaply as the kind allows (an empty key is counted
+// with NUL, as its records begin with a chunk of 0).
 struct WholeEntry {
-    static KeyRange range(std::string_view entry) { return {0, entry.size()}; }
+    static std::string_view of(std::string_view entry) { return entry; }
     static unsigned char first_byte(std::string_view entry) { return static_cast<unsigned char>(entry[0]); }
 };
 struct Department {
-    static KeyRange range(std::string_view entry)
-    {
-        const std::string_view key = department_key(entry);
-        return {entry.size() - key.size(), key.size()};
-    }
+    static std::string_view of(std::string_view entry) { return department_key(entry); }
     static unsigned char first_byte(std::string_view entry)
     {
         const std::string_view key = department_key(entry);
@@ -205,7 +195,7 @@ struct Department {
     }
 };
 struct LocalPart {
-    static KeyRange range(std::string_view entry) { return {0, std::min(entry.find('@'), entry.size())}; }
+    static std::string_view of(std::string_view entry) { return local_part(entry); }
     static unsigned char first_byte(std::string_view entry)
     {
         return entry[0] == '@' ? 0 : static_cast<unsigned char>(entry[0]);
@@ -226,8 +216,8 @@ std::unique_ptr<Record[]> sorted_records(std::string_view text, std::size_t& cou
     shell::for_each_entry(text, [&](std::string_view entry) {
         // An entry that fits whole has a key that fits.
         if (!fits_in_record(0, entry.size())) {
-            const KeyRange key = Key::range(entry);
-            fits = fits && fits_in_record(key.offset, key.size);
+            const std::string_view key = Key::of(entry);
+            fits = fits && fits_in_record(static_cast<std::size_t>(key.data() - entry.data()), key.size());
         }
         ++first_bytes[Key::first_byte(entry)];
     });
@@ -244,15 +234,14 @@ std::unique_ptr<Record[]> sorted_records(std::string_view text, std::size_t& cou
     auto records = fresh_records(count);
     auto next = starts;
     shell::for_each_entry(text, [&](std::string_view entry) {
-        const KeyRange range = Key::range(entry);
-        const char* const key = entry.data() + range.offset;
+        const std::string_view key = Key::of(entry);
         // The three chunks written out, each at a depth the compiler knows.
         static_assert(kCarried == 3);
-        const Record record{{load_chunk(key, range.size, 0), load_chunk(key, range.size, kChunkBytes),
-                             load_chunk(key, range.size, 2 * kChunkBytes)},
-                            key,
-                            static_cast<std::uint32_t>(range.size),
-                            static_cast<std::uint32_t>(range.offset)};
+        const Record record{{load_chunk(key.data(), key.size(), 0), load_chunk(key.data(), key.size(), kChunkBytes),
+                             load_chunk(key.data(), key.size(), 2 * kChunkBytes)},
+                            key.data(),
+                            static_cast<std::uint32_t>(key.size()),
+                            static_cast<std::uint32_t>(key.data() - entry.data())};
         records[next[record.chunks[0] >> 56]++] = record;
     });
 
@@ -274,7 +263,5 @@ SortedEntries::SortedEntries(std::string_view text, SortKey key)
     case SortKey::local_part: records_ = sorted_records<LocalPart>(text, count_); break;
     }
 }
-
-SortedEntries::~SortedEntries() = default;
 
 }  // namespace lists
