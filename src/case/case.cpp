@@ -18,7 +18,7 @@ constexpr char kCaseDistance = 'a' - 'A';
 {
     shell::print_line(message);
     platform::pause(kRefusalPauseMs);
-    shell::end_program(shell::kFailureStatus);
+    shell::end_program();
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ void run_name_extraction()
     for (std::string_view line : kPrompt)
         shell::print_line(line);
     std::string stem;
-    if (!shell::read_word(stem)) {
+    if (!platform::read_typed_word(stem)) {
         shell::print_line(kBadRead);
         platform::pause(kBadReadPauseMs);
         shell::end_program();

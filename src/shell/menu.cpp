@@ -26,6 +26,12 @@ constexpr std::string_view kVersionLine = "_____version 2___________";
 constexpr std::string_view kCreditLine = "Made by the Mordavelle developers, for people who keep lists.";
 constexpr std::string_view kBlankLine = "                        ";
 constexpr std::string_view kOutOfMemory = "not enough memory for these lists";
+constexpr std::string_view kOptionsLine = " You only have options L, S, J, C, A, D, E, H, N, Q...";
+
+// The frame, the product, version and credit lines in light red; the menu's
+// entries and everything the commands print in light green.
+constexpr platform::Colour kColourFrame = platform::Colour::light_red;
+constexpr platform::Colour kColourText = platform::Colour::light_green;
 
 void show_help()
 {
@@ -103,7 +109,7 @@ int run_menu()
     for (;;) {
         paint_menu();
         // The end of console input leaves the menu as the quit word does.
-        if (!read_word(word))
+        if (!platform::read_typed_word(word))
             return 0;
         const MenuRow* choice = find_choice(word);
         if (choice == nullptr) {
