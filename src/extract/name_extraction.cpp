@@ -27,13 +27,6 @@ constexpr std::string_view kWillNotWork = "That will not work for this N functio
 constexpr unsigned kRefusalPauseMs = 10000;
 constexpr std::string_view kDone = "Done! Names are in:";
 
-constexpr char kCaseDistance = 'a' - 'A';
-
-char raised(char byte)
-{
-    return byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - kCaseDistance) : byte;
-}
-
 }  // namespace
 
 NameKeys make_name_keys(std::string& text)
@@ -56,9 +49,9 @@ NameKeys make_name_keys(std::string& text)
         // The key keeps the local part's length: the first dot becomes the per
         // cent sign and each part's first byte is raised as fUpper raises it.
         char* const key = text.data() + (local.data() - text.data());
-        key[0] = raised(key[0]);
+        key[0] = casing::raised(key[0]);
         key[dot] = '%';
-        key[dot + 1] = raised(key[dot + 1]);
+        key[dot + 1] = casing::raised(key[dot + 1]);
     });
     return made;
 }

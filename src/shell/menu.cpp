@@ -88,19 +88,6 @@ const MenuRow* find_choice(std::string_view word)
     return nullptr;
 }
 
-// A list too large for the memory there is ends the command as any other
-// failure does: a message, the closing word, a pause and status 1.
-void run_command(void (*action)())
-{
-    try {
-        action();
-    } catch (const std::bad_alloc&) {
-        fail(kOutOfMemory, {}, kExiting);
-    } catch (const std::length_error&) {
-        fail(kOutOfMemory, {}, kExiting);
-    }
-}
-
 }  // namespace
 
 int run_menu()
@@ -119,7 +106,15 @@ int run_menu()
         }
         if (choice->action == nullptr)
             return 0;
-        run_command(choice->action);
+        // A list too large for the memory there is ends the command as any
+        // other failure does: a message, the closing word, a pause and status 1.
+        try {
+            choice->action();
+        } catch (const std::bad_alloc&) {
+            fail(kOutOfMemory, {}, kExiting);
+        } catch (const std::length_error&) {
+            fail(kOutOfMemory, {}, kExiting);
+        }
     }
 }
 
