@@ -31,8 +31,6 @@ constexpr std::string_view kDone = "Done! Names are in:";
 
 NameKeys make_name_keys(std::string& text)
 {
-    // One walk makes the dot test and, while it passes and no part is empty,
-    // the keys, each in the text in place of its local part.
     NameKeys made;
     shell::for_each_entry(text, [&](std::string_view entry) {
         ++made.entries;
@@ -46,8 +44,6 @@ NameKeys make_name_keys(std::string& text)
         made.empty_part = made.empty_part || dot == 0 || dot + 1 == local.size();
         if (!made.passes || made.empty_part)
             return;
-        // The key keeps the local part's length: the first dot becomes the per
-        // cent sign and each part's first byte is raised as fUpper raises it.
         char* const key = text.data() + (local.data() - text.data());
         key[0] = casing::raised(key[0]);
         key[dot] = '%';
