@@ -3,8 +3,6 @@
 #include "lists/sort_command.h"
 #include "shell/failure.h"
 
-#include <string_view>
-
 namespace lists {
 namespace {
 

@@ -46,12 +46,8 @@ std::string help_frame(std::string_view caption, std::string_view text, std::siz
 
     std::string frame = rule;
     for (const auto& block : blocks) {
-        for (const auto& line : block) {
-            frame += "| ";
-            frame += line;
-            frame.append(inner - line.size(), ' ');
-            frame += " |\n";
-        }
+        for (const auto& line : block)
+            frame.append("| ").append(line).append(inner - line.size(), ' ').append(" |\n");
         frame += rule;
     }
     return frame;

@@ -23,8 +23,6 @@ public:
         static const bool buffered = std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer) == 0;
         (void)buffered;
     }
-    LogLine(const LogLine&) = delete;
-    LogLine& operator=(const LogLine&) = delete;
 
     LogLine& operator<<(std::string_view text)
     {

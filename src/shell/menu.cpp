@@ -1,5 +1,6 @@
 #include "shell/menu.h"
 
+#include "case/case.h"
 #include "case/lower_case.h"
 #include "extract/email_extraction.h"
 #include "extract/name_extraction.h"
@@ -80,9 +81,8 @@ const MenuRow* find_choice(std::string_view word)
 {
     if (word.size() != 1)
         return nullptr;
-    const char lower_offset = 'a' - 'A';
     for (const MenuRow& row : kMenu) {
-        if (row.letter != '\0' && (word[0] == row.letter || word[0] == row.letter + lower_offset))
+        if (row.letter != '\0' && casing::raised(word[0]) == row.letter)
             return &row;
     }
     return nullptr;
