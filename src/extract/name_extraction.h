@@ -1,5 +1,3 @@
-// Menu command N: "First Last" names from first.last@ addresses, sorted and
-// written under the stem plus "_N.txt".
 #pragma once
 
 #include <cstddef>
@@ -9,7 +7,8 @@
 
 namespace extract {
 
-// Menu command N.
+// Menu command N: "First Last" names from first.last@ addresses, sorted and
+// written under the stem plus "_N.txt".
 void run_name_extraction();
 
 // What the making of a list's name keys found.
@@ -21,10 +20,9 @@ struct NameKeys {
 };
 
 // Makes the dot test over a list text and, while it passes with no empty
-// part, the name keys: each in the text in place of its entry's local part,
-// whose first dot becomes a per cent sign and the first letter of each part
-// raised. The entries are then sorted by these keys as
-// lists::SortKey::local_part.
+// part, the name keys, to be sorted as lists::SortKey::local_part: each in the
+// text in place of its entry's local part, whose first dot becomes a per cent
+// sign and the first letter of each part raised.
 NameKeys make_name_keys(std::string& text);
 
 // The line of a name key that lies in text, made there in place: the key's

@@ -105,7 +105,6 @@ private:
     const std::string_view* end_;
 };
 
-// An entry with its hash for the set.
 struct HashedEntry {
     std::string_view entry;
     std::size_t hash = 0;
