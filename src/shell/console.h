@@ -1,4 +1,4 @@
-// The console dialogue: lines out, whitespace-delimited words in.
+// The console dialogue: lines out, file stems in.
 #pragma once
 
 #include <string>
