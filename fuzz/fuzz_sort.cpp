@@ -45,7 +45,7 @@ void check_names(std::string_view text)
     std::vector<std::string> expected;
     const auto entries = shell::split_entries(text);
     for (const std::string_view entry : entries) {
-        const std::string_view local = extract::local_part(entry);
+        const std::string_view local = lists::local_part(entry);
         dots += std::count(local.begin(), local.end(), '.');
         const std::size_t dot = local.find('.');
         if (dot == std::string_view::npos) {
@@ -67,7 +67,7 @@ void check_names(std::string_view text)
 
     std::string in_place{text};
     const auto made = extract::make_name_keys(in_place);
-    if (made.test.passes != passes || made.test.dots != dots || made.entries != entries.size())
+    if (made.passes != passes || made.dots != dots || made.entries != entries.size())
         std::abort();
     if (!passes)
         return;

@@ -18,7 +18,7 @@ constexpr char kCaseDistance = 'a' - 'A';
 {
     shell::print_line(message);
     platform::pause(kRefusalPauseMs);
-    shell::end_program(shell::kFailureStatus);
+    shell::end_program();
 }
 
 }  // namespace
@@ -43,8 +43,7 @@ std::string fUpper(std::string text)
 {
     if (text.empty())
         refuse(kUpperRefusal);
-    if (text.front() >= 'a' && text.front() <= 'z')
-        text.front() = static_cast<char>(text.front() - kCaseDistance);
+    text.front() = raised(text.front());
     return text;
 }
 

@@ -16,6 +16,12 @@ std::string fCaser(std::string text);
 // unchanged. An empty text is refused as fCaser refuses it.
 std::string fUpper(std::string text);
 
+// The byte rule of fUpper for one byte.
+constexpr char raised(char byte)
+{
+    return byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - ('a' - 'A')) : byte;
+}
+
 // The byte rule of fCaser over any run of bytes, in place. As it never
 // touches white space, lowering a whole list text and then splitting it gives
 // exactly the entries that fCaser would give one by one.

@@ -1,16 +1,14 @@
 #include "extract/name_extraction.h"
 
 #include "case/case.h"
+#include "lists/engine/sort_entries.h"
 #include "platform/console.h"
 #include "shell/console.h"
 #include "shell/failure.h"
 #include "shell/engine/entries.h"
 #include "shell/engine/list_reading.h"
 
-#include "lists/engine/sort_entries.h"
-
 #include <algorithm>
-#include <cstdint>
 
 namespace extract {
 namespace {
@@ -29,62 +27,27 @@ constexpr std::string_view kWillNotWork = "That will not work for this N functio
 constexpr unsigned kRefusalPauseMs = 10000;
 constexpr std::string_view kDone = "Done! Names are in:";
 
-[[noreturn]] void refuse_list(const std::string& input_name, const DotTest& test, std::size_t entries)
-{
-    shell::print_line_with_name("list in ", input_name,
-                                std::string{" contains an address of type "} + std::string{kExampleWithoutDot});
-    shell::print_line(kWillNotWork);
-    shell::print_line("iTestDot: " + std::to_string(test.dots) + "vEmails.size(): " + std::to_string(entries));
-    platform::pause(kRefusalPauseMs);
-    shell::end_program();
-}
-
-}  // namespace
-
-std::string_view local_part(std::string_view entry)
-{
-    return entry.substr(0, entry.find('@'));
-}
-
-namespace {
-
-constexpr char kCaseDistance = 'a' - 'A';
-
-char raised(char byte)
-{
-    return byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - kCaseDistance) : byte;
-}
-
-// Turns a local part that has a dot into its name key in place: the first dot
-// becomes the per cent sign and each part's first byte is raised as fUpper
-// raises it. The key keeps the local part's length.
-void make_key(char* local, std::size_t dot)
-{
-    local[0] = raised(local[0]);
-    local[dot] = '%';
-    local[dot + 1] = raised(local[dot + 1]);
-}
-
 }  // namespace
 
 NameKeys make_name_keys(std::string& text)
 {
-    // One walk makes the dot test and, while it passes and no part is empty,
-    // the keys, each in the text in place of its local part.
     NameKeys made;
     shell::for_each_entry(text, [&](std::string_view entry) {
         ++made.entries;
-        const std::string_view local = local_part(entry);
+        const std::string_view local = lists::local_part(entry);
         const std::size_t dot = local.find('.');
         if (dot == std::string_view::npos) {
-            made.test.passes = false;
+            made.passes = false;
             return;
         }
-        made.test.dots += std::count(local.begin() + static_cast<std::ptrdiff_t>(dot), local.end(), '.');
+        made.dots += std::count(local.begin() + static_cast<std::ptrdiff_t>(dot), local.end(), '.');
         made.empty_part = made.empty_part || dot == 0 || dot + 1 == local.size();
-        if (!made.test.passes || made.empty_part)
+        if (!made.passes || made.empty_part)
             return;
-        make_key(text.data() + (local.data() - text.data()), dot);
+        char* const key = text.data() + (local.data() - text.data());
+        key[0] = casing::raised(key[0]);
+        key[dot] = '%';
+        key[dot + 1] = casing::raised(key[dot + 1]);
     });
     return made;
 }
@@ -100,7 +63,7 @@ void run_name_extraction()
     for (std::string_view line : kPrompt)
         shell::print_line(line);
     std::string stem;
-    if (!shell::read_word(stem)) {
+    if (!platform::read_typed_word(stem)) {
         shell::print_line(kBadRead);
         platform::pause(kBadReadPauseMs);
         shell::end_program();
@@ -113,8 +76,14 @@ void run_name_extraction()
     shell::print_line();
 
     const NameKeys made = make_name_keys(*text);
-    if (!made.test.passes)
-        refuse_list(input_name, made.test, made.entries);
+    if (!made.passes) {
+        shell::print_line_with_name("list in ", input_name,
+                                    " contains an address of type " + std::string{kExampleWithoutDot});
+        shell::print_line(kWillNotWork);
+        shell::print_line("iTestDot: " + std::to_string(made.dots) + "vEmails.size(): " + std::to_string(made.entries));
+        platform::pause(kRefusalPauseMs);
+        shell::end_program();
+    }
     if (made.empty_part)
         (void)casing::fUpper({});
     const lists::SortedEntries keys(*text, lists::SortKey::local_part);

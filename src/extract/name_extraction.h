@@ -1,5 +1,3 @@
-// Menu command N: "First Last" names from first.last@ addresses, sorted and
-// written under the stem plus "_N.txt".
 #pragma once
 
 #include <cstddef>
@@ -9,29 +7,22 @@
 
 namespace extract {
 
-// Menu command N.
+// Menu command N: "First Last" names from first.last@ addresses, sorted and
+// written under the stem plus "_N.txt".
 void run_name_extraction();
-
-// The part of an entry before its first at sign; the whole entry without one.
-std::string_view local_part(std::string_view entry);
-
-struct DotTest {
-    std::int64_t dots = 0;  // the dots of every local part together
-    bool passes = true;     // false when some local part has none
-};
 
 // What the making of a list's name keys found.
 struct NameKeys {
-    DotTest test;
+    std::int64_t dots = 0;    // the dots of every local part together
+    bool passes = true;       // false when some local part has none
     std::size_t entries = 0;
     bool empty_part = false;  // some first or last part is empty, which fUpper refuses
 };
 
 // Makes the dot test over a list text and, while it passes with no empty
-// part, the name keys: each in the text in place of its entry's local part,
-// whose first dot becomes a per cent sign and the first letter of each part
-// raised. The entries are then sorted by these keys as
-// lists::SortKey::local_part.
+// part, the name keys, to be sorted as lists::SortKey::local_part: each in the
+// text in place of its entry's local part, whose first dot becomes a per cent
+// sign and the first letter of each part raised.
 NameKeys make_name_keys(std::string& text);
 
 // The line of a name key that lies in text, made there in place: the key's

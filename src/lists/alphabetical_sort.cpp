@@ -3,8 +3,6 @@
 #include "lists/sort_command.h"
 #include "shell/failure.h"
 
-#include <string_view>
-
 namespace lists {
 namespace {
 
@@ -12,21 +10,17 @@ constexpr std::string_view kIntroduction[] = {
     "Enter name of file to sort entries in.",
     "(I will add the .txt suffix.)",
 };
-constexpr std::string_view kCantFind = "can't find file ";
-constexpr std::string_view kCantMake = "can't make file ";
-constexpr std::string_view kSorted = "Sorted! See file: ";
 
 constexpr SortCommand kAlphabeticalSort{
     .introduction = kIntroduction,
     .key = SortKey::whole_entry,
     .result_suffix = "_a.txt",
-    .cant_find = kCantFind,
     // A missing list is reported and the menu comes back, with no result file:
     // an empty one would replace an earlier result and announce a sort.
     .missing_list_ends = false,
-    .cant_write = kCantMake,
+    .cant_write = "can't make file ",
     .closing_word = shell::kShuttingDown,
-    .sorted = kSorted,
+    .sorted = "Sorted! See file: ",
 };
 
 }  // namespace

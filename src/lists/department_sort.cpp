@@ -3,8 +3,6 @@
 #include "lists/sort_command.h"
 #include "shell/failure.h"
 
-#include <string_view>
-
 namespace lists {
 namespace {
 
@@ -13,19 +11,15 @@ constexpr std::string_view kIntroduction[] = {
     "(Enter the name of the text file.",
     "(I will add the .txt suffix in names).",
 };
-constexpr std::string_view kCantFind = "can't find file ";
-constexpr std::string_view kCantWrite = "cannot write output file";
-constexpr std::string_view kSorted = "Sorted by Dept name, in file: ";
 
 constexpr SortCommand kDepartmentSort{
     .introduction = kIntroduction,
     .key = SortKey::department,
     .result_suffix = "DEPT.txt",
-    .cant_find = kCantFind,
     .missing_list_ends = true,
-    .cant_write = kCantWrite,
+    .cant_write = "cannot write output file",
     .closing_word = shell::kExiting,
-    .sorted = kSorted,
+    .sorted = "Sorted by Dept name, in file: ",
 };
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 namespace lists {
 
+constexpr std::string_view kCantFind = "can't find file ";
+
 void run_sort_command(const SortCommand& command)
 {
     for (const std::string_view line : command.introduction)
@@ -18,8 +20,8 @@ void run_sort_command(const SortCommand& command)
     const auto text = shell::read_file(name);
     if (!text) {
         if (command.missing_list_ends)
-            shell::fail(command.cant_find, name, command.closing_word);
-        shell::print_line_with_name(command.cant_find, name);
+            shell::fail(kCantFind, name, command.closing_word);
+        shell::print_line_with_name(kCantFind, name);
         return;
     }
     shell::print_line();

@@ -14,7 +14,6 @@ struct SortCommand {
     std::span<const std::string_view> introduction;  // the lines before the stem is read
     SortKey key;
     std::string_view result_suffix;  // the result is the stem followed by it
-    std::string_view cant_find;      // before the list's name when it cannot be read
     bool missing_list_ends;          // or it is reported and the menu comes back
     std::string_view cant_write;     // before the result's name when it cannot be written
     std::string_view closing_word;   // of a failure

@@ -20,16 +20,6 @@ bool console_is_terminal()
     return is_terminal;
 }
 
-// The help box fits the terminal it is drawn on, as a message box fits the
-// screen; a terminal that reports no width, a file and a pipe get the full width.
-std::size_t help_box_width()
-{
-    winsize size{};
-    if (console_is_terminal() && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return std::min<std::size_t>(size.ws_col, kHelpFrameWidth);
-    return kHelpFrameWidth;
-}
-
 }  // namespace
 
 void set_colour(Colour colour)
@@ -50,7 +40,13 @@ void reset_colour()
 
 void show_help_box(const std::string& caption, const std::string& text)
 {
-    std::cout << help_frame(caption, text, help_box_width()) << std::flush;
+    // The help box fits the terminal it is drawn on, as a message box fits the
+    // screen; a terminal that reports no width, a file and a pipe get the full width.
+    winsize size{};
+    std::size_t width = kHelpFrameWidth;
+    if (console_is_terminal() && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        width = std::min<std::size_t>(size.ws_col, kHelpFrameWidth);
+    std::cout << help_frame(caption, text, width) << std::flush;
 }
 
 void pause(unsigned milliseconds)

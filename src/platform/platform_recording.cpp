@@ -23,8 +23,6 @@ public:
         static const bool buffered = std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer) == 0;
         (void)buffered;
     }
-    LogLine(const LogLine&) = delete;
-    LogLine& operator=(const LogLine&) = delete;
 
     LogLine& operator<<(std::string_view text)
     {
@@ -37,10 +35,9 @@ public:
         size_ += text.copy(line_ + size_, text.size());
         return *this;
     }
+    // Numbers follow only short words, so they always fit.
     LogLine& operator<<(unsigned number)
     {
-        if (sizeof line_ - 1 - size_ < 16)
-            flush();
         size_ = static_cast<std::size_t>(std::to_chars(line_ + size_, line_ + sizeof line_, number).ptr - line_);
         return *this;
     }

@@ -14,7 +14,7 @@ void end_line()
     // A console that is gone (a closed pipe, a full disk, a closed standard
     // output) has no room for a message either: the program ends at once.
     if (!std::cout)
-        end_program(kFailureStatus);
+        end_program();
 }
 
 }  // namespace
@@ -33,15 +33,10 @@ void print_line_with_name(std::string_view before, std::string_view name, std::s
     end_line();
 }
 
-bool read_word(std::string& word)
-{
-    return platform::read_typed_word(word);
-}
-
 std::string read_stem()
 {
     std::string stem;
-    (void)read_word(stem);
+    (void)platform::read_typed_word(stem);
     return stem;
 }
 

@@ -1,4 +1,4 @@
-// The console dialogue: lines out, whitespace-delimited words in.
+// The console dialogue: lines out, file stems in.
 #pragma once
 
 #include <string>
@@ -13,10 +13,6 @@ void print_line(std::string_view text = {});
 // Prints a line that shows a name the user typed, between two texts: the name
 // reaches the console as it was typed, whatever the console's code page.
 void print_line_with_name(std::string_view before, std::string_view name, std::string_view after = {});
-
-// Reads the next whitespace-delimited word, taking words typed ahead on a line
-// first. At the end of console input it returns false and leaves the word empty.
-bool read_word(std::string& word);
 
 // Reads a file stem as every command does: the stem is empty when input has ended.
 std::string read_stem();

@@ -3,8 +3,9 @@
 #include "platform/console.h"
 #include "shell/console.h"
 
-
 namespace shell {
+
+constexpr unsigned kFailurePauseMs = 2000;
 
 void end_program(int status)
 {

@@ -8,7 +8,6 @@ namespace shell {
 
 inline constexpr std::string_view kExiting = "Exiting...";
 inline constexpr std::string_view kShuttingDown = "Shutting down...";
-inline constexpr unsigned kFailurePauseMs = 2000;
 inline constexpr int kFailureStatus = 1;
 
 struct ProgramEnd {

@@ -1,5 +1,6 @@
 #include "shell/menu.h"
 
+#include "case/case.h"
 #include "case/lower_case.h"
 #include "extract/email_extraction.h"
 #include "extract/name_extraction.h"
@@ -26,6 +27,12 @@ constexpr std::string_view kVersionLine = "_____version 2___________";
 constexpr std::string_view kCreditLine = "Made by the Mordavelle developers, for people who keep lists.";
 constexpr std::string_view kBlankLine = "                        ";
 constexpr std::string_view kOutOfMemory = "not enough memory for these lists";
+constexpr std::string_view kOptionsLine = " You only have options L, S, J, C, A, D, E, H, N, Q...";
+
+// The frame, the product, version and credit lines in light red; the menu's
+// entries and everything the commands print in light green.
+constexpr platform::Colour kColourFrame = platform::Colour::light_red;
+constexpr platform::Colour kColourText = platform::Colour::light_green;
 
 void show_help()
 {
@@ -74,25 +81,11 @@ const MenuRow* find_choice(std::string_view word)
 {
     if (word.size() != 1)
         return nullptr;
-    const char lower_offset = 'a' - 'A';
     for (const MenuRow& row : kMenu) {
-        if (row.letter != '\0' && (word[0] == row.letter || word[0] == row.letter + lower_offset))
+        if (row.letter != '\0' && casing::raised(word[0]) == row.letter)
             return &row;
     }
     return nullptr;
-}
-
-// A list too large for the memory there is ends the command as any other
-// failure does: a message, the closing word, a pause and status 1.
-void run_command(void (*action)())
-{
-    try {
-        action();
-    } catch (const std::bad_alloc&) {
-        fail(kOutOfMemory, {}, kExiting);
-    } catch (const std::length_error&) {
-        fail(kOutOfMemory, {}, kExiting);
-    }
 }
 
 }  // namespace
@@ -103,7 +96,7 @@ int run_menu()
     for (;;) {
         paint_menu();
         // The end of console input leaves the menu as the quit word does.
-        if (!read_word(word))
+        if (!platform::read_typed_word(word))
             return 0;
         const MenuRow* choice = find_choice(word);
         if (choice == nullptr) {
@@ -113,7 +106,15 @@ int run_menu()
         }
         if (choice->action == nullptr)
             return 0;
-        run_command(choice->action);
+        // A list too large for the memory there is ends the command as any
+        // other failure does: a message, the closing word, a pause and status 1.
+        try {
+            choice->action();
+        } catch (const std::bad_alloc&) {
+            fail(kOutOfMemory, {}, kExiting);
+        } catch (const std::length_error&) {
+            fail(kOutOfMemory, {}, kExiting);
+        }
     }
 }
 

@@ -1,18 +1,10 @@
 // The menu loop: paints the menu, reads one command word, runs one command.
 #pragma once
 
-#include "platform/console.h"
-
 #include <string_view>
 
 namespace shell {
 
-// The frame, the product, version and credit lines in light red; the menu's
-// entries and everything the commands print in light green.
-inline constexpr platform::Colour kColourFrame = platform::Colour::light_red;
-inline constexpr platform::Colour kColourText = platform::Colour::light_green;
-
-inline constexpr std::string_view kOptionsLine = " You only have options L, S, J, C, A, D, E, H, N, Q...";
 inline constexpr std::string_view kHelpCaption = "Mordsavelle";
 inline constexpr std::string_view kHelpText =
     "Uses text files (Notepad/Anteckningar, Name.txt) that are local (in same folder as the program). "

@@ -45,10 +45,8 @@ public:
     // Asks early for the slot where a probe for that hash begins.
     void prefetch(std::size_t hash) const { platform::prefetch(&slots_[hash & mask_]); }
 
-    // Adds entries[place] unless an equal entry is a member; true when added.
-    bool insert(std::size_t place) { return insert(place, hash(entries_[place])); }
-
-    // The same, with the entry's hash already known.
+    // Adds entries[place], whose hash is given, unless an equal entry is a
+    // member; true when added.
     bool insert(std::size_t place, std::size_t hash)
     {
         const std::string_view entry = entries_[place];
@@ -60,8 +58,6 @@ public:
         slots_[slot] = tag(hash) | (static_cast<std::uint64_t>(place) + 1);
         return true;
     }
-
-    bool contains(std::string_view entry) const { return contains(entry, hash(entry)); }
 
     bool contains(std::string_view entry, std::size_t hash) const
     {
@@ -109,7 +105,6 @@ private:
     const std::string_view* end_;
 };
 
-// An entry with its hash for the set.
 struct HashedEntry {
     std::string_view entry;
     std::size_t hash = 0;

@@ -179,38 +179,28 @@ std::unique_ptr<Record[]> fresh_records(std::size_t count)
     return records;
 }
 
-// Where an entry's key lies in it.
-struct KeyRange {
-    std::size_t offset;
-    std::size_t size;
-};
+template <SortKey kind>
+std::string_view key_of(std::string_view entry)
+{
+    if constexpr (kind == SortKey::department)
+        return department_key(entry);
+    else if constexpr (kind == SortKey::local_part)
+        return local_part(entry);
+    else
+        return entry;
+}
 
-// Each kind of key: where it lies in an entry, and its first byte, which the
-// count of first bytes takes, as cheaply as the kind allows (an empty key is
-// counted with NUL, as its records begin with a chunk of 0).
-struct WholeEntry {
-    static KeyRange range(std::string_view entry) { return {0, entry.size()}; }
-    static unsigned char first_byte(std::string_view entry) { return static_cast<unsigned char>(entry[0]); }
-};
-struct Department {
-    static KeyRange range(std::string_view entry)
-    {
-        const std::string_view key = department_key(entry);
-        return {entry.size() - key.size(), key.size()};
-    }
-    static unsigned char first_byte(std::string_view entry)
-    {
-        const std::string_view key = department_key(entry);
-        return key.empty() ? 0 : static_cast<unsigned char>(key[0]);
-    }
-};
-struct LocalPart {
-    static KeyRange range(std::string_view entry) { return {0, std::min(entry.find('@'), entry.size())}; }
-    static unsigned char first_byte(std::string_view entry)
-    {
+// The first byte of an entry's key, which the count of first bytes takes (an
+// empty key is counted with NUL, as its records begin with a chunk of 0). A
+// local part begins the entry, so the count need not look for its end.
+template <SortKey kind>
+unsigned char first_byte(std::string_view entry)
+{
+    if constexpr (kind == SortKey::local_part)
         return entry[0] == '@' ? 0 : static_cast<unsigned char>(entry[0]);
-    }
-};
+    const std::string_view key = key_of<kind>(entry);
+    return key.empty() ? 0 : static_cast<unsigned char>(key[0]);
+}
 
 // The records of a text's entries, sorted. The text is passed through once to
 // count the keys' first bytes and once more to deal each record out at once to
@@ -218,7 +208,7 @@ struct LocalPart {
 // part is sorted. Fresh memory is dear (every new page costs the system a
 // fault): dealing records out as they are made leaves the sort scratch space
 // for the largest part only, and needs no list of the entries in file order.
-template <typename Key>
+template <SortKey kind>
 std::unique_ptr<Record[]> sorted_records(std::string_view text, std::size_t& count)
 {
     std::array<std::size_t, 256> first_bytes{};
@@ -226,10 +216,10 @@ std::unique_ptr<Record[]> sorted_records(std::string_view text, std::size_t& cou
     shell::for_each_entry(text, [&](std::string_view entry) {
         // An entry that fits whole has a key that fits.
         if (!fits_in_record(0, entry.size())) {
-            const KeyRange key = Key::range(entry);
-            fits = fits && fits_in_record(key.offset, key.size);
+            const std::string_view key = key_of<kind>(entry);
+            fits = fits && fits_in_record(static_cast<std::size_t>(key.data() - entry.data()), key.size());
         }
-        ++first_bytes[Key::first_byte(entry)];
+        ++first_bytes[first_byte<kind>(entry)];
     });
     if (!fits)
         throw std::length_error("an entry too large for the sort");
@@ -244,15 +234,14 @@ std::unique_ptr<Record[]> sorted_records(std::string_view text, std::size_t& cou
     auto records = fresh_records(count);
     auto next = starts;
     shell::for_each_entry(text, [&](std::string_view entry) {
-        const KeyRange range = Key::range(entry);
-        const char* const key = entry.data() + range.offset;
+        const std::string_view key = key_of<kind>(entry);
         // The three chunks written out, each at a depth the compiler knows.
         static_assert(kCarried == 3);
-        const Record record{{load_chunk(key, range.size, 0), load_chunk(key, range.size, kChunkBytes),
-                             load_chunk(key, range.size, 2 * kChunkBytes)},
-                            key,
-                            static_cast<std::uint32_t>(range.size),
-                            static_cast<std::uint32_t>(range.offset)};
+        const Record record{{load_chunk(key.data(), key.size(), 0), load_chunk(key.data(), key.size(), kChunkBytes),
+                             load_chunk(key.data(), key.size(), 2 * kChunkBytes)},
+                            key.data(),
+                            static_cast<std::uint32_t>(key.size()),
+                            static_cast<std::uint32_t>(key.data() - entry.data())};
         records[next[record.chunks[0] >> 56]++] = record;
     });
 
@@ -269,12 +258,10 @@ std::unique_ptr<Record[]> sorted_records(std::string_view text, std::size_t& cou
 SortedEntries::SortedEntries(std::string_view text, SortKey key)
 {
     switch (key) {
-    case SortKey::whole_entry: records_ = sorted_records<WholeEntry>(text, count_); break;
-    case SortKey::department: records_ = sorted_records<Department>(text, count_); break;
-    case SortKey::local_part: records_ = sorted_records<LocalPart>(text, count_); break;
+    case SortKey::whole_entry: records_ = sorted_records<SortKey::whole_entry>(text, count_); break;
+    case SortKey::department: records_ = sorted_records<SortKey::department>(text, count_); break;
+    case SortKey::local_part: records_ = sorted_records<SortKey::local_part>(text, count_); break;
     }
 }
-
-SortedEntries::~SortedEntries() = default;
 
 }  // namespace lists

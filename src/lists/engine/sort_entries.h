@@ -1,7 +1,7 @@
 // Sorting the entries of a list text where they lie, by a key that is a part
 // of each entry: keys compared as unsigned bytes, the first differing byte
 // deciding and a key that is the beginning of a longer one first; entries with
-// equal keys in their input order. The sort itself is in sort_entries.cpp.
+// equal keys in their input order.
 #pragma once
 
 #include "platform/hints.h"
@@ -23,11 +23,18 @@ constexpr std::string_view department_key(std::string_view entry)
     return at == std::string_view::npos ? entry : entry.substr(at + 1);
 }
 
+// The part of an address before its first at sign, or the whole entry when it
+// has none.
+constexpr std::string_view local_part(std::string_view entry)
+{
+    return entry.substr(0, entry.find('@'));
+}
+
 // Which part of each entry is its key.
 enum class SortKey {
     whole_entry,  // the entry itself
     department,   // department_key(entry)
-    local_part,   // the part before the first at sign, or the whole entry when it has none
+    local_part,   // local_part(entry)
 };
 
 // Whether an entry whose key begins key_offset bytes into it and is key_size
@@ -40,15 +47,12 @@ constexpr bool fits_in_record(std::size_t key_offset, std::size_t key_size)
 
 // The entries of a list text in the order of their keys, without a list of the
 // entries in file order. The text must outlive it; the keys are read from it
-// while the sort is made, the entries as they are handed out. A text with an entry that does not fit in a record
-// (4 GiB or more before the end of its key) is refused with std::length_error,
-// which the menu reports as too little memory.
+// while the sort is made, the entries as they are handed out. A text with an
+// entry that does not fit in a record (4 GiB or more before the end of its key)
+// is refused with std::length_error, which the menu reports as too little memory.
 class SortedEntries {
 public:
     SortedEntries(std::string_view text, SortKey key);
-    SortedEntries(const SortedEntries&) = delete;
-    SortedEntries& operator=(const SortedEntries&) = delete;
-    ~SortedEntries();
 
     std::size_t size() const { return count_; }
 

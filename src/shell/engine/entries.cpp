@@ -8,27 +8,6 @@
 #include <cstring>
 
 namespace shell {
-namespace {
-
-// Eight bytes at once: a byte of a word holds its high bit in the result when
-// it is below 0x21, the blank and the five control separators among them; a
-// flag can be false only above a true one, so the lowest flag is always true.
-constexpr std::uint64_t kOnes = 0x0101010101010101u;
-constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-
-std::uint64_t below_0x21(std::uint64_t word)
-{
-    return (word - kOnes * 0x21) & ~word & kHighBits;
-}
-
-std::uint64_t load_word(const char* from)
-{
-    std::uint64_t word;
-    std::memcpy(&word, from, sizeof word);
-    return word;
-}
-
-}  // namespace
 
 const char* find_separator(const char* from, const char* end)
 {
@@ -37,7 +16,12 @@ const char* find_separator(const char* from, const char* end)
         // bytes are passed over at a time until one is low enough to be a
         // separator, and that one is then looked at alone.
         while (end - from >= 8) {
-            const std::uint64_t low = below_0x21(load_word(from));
+            std::uint64_t word;
+            std::memcpy(&word, from, sizeof word);
+            // A byte of the word holds its high bit in `low` when it is below
+            // 0x21, the blank and the five control separators among them; a flag
+            // can be false only above a true one, so the lowest flag is always true.
+            const std::uint64_t low = (word - 0x2121212121212121u) & ~word & 0x8080808080808080u;
             if (low == 0) {
                 from += 8;
                 continue;

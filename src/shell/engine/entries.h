@@ -1,5 +1,4 @@
-// The entries of a list text: the runs of bytes between white space. Only
-// bytes in memory here; list_reading.h reads the files and result_file.h writes them.
+// The entries of a list text: the runs of bytes between white space.
 #pragma once
 
 #include <cstddef>

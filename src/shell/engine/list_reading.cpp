@@ -8,7 +8,6 @@
 #include <cstring>
 
 namespace shell {
-
 namespace {
 
 constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
@@ -66,24 +65,12 @@ std::optional<std::string> read_file(const std::string& name)
     return text;
 }
 
-PieceReader::~PieceReader()
-{
-    close();
-}
-
-void PieceReader::close()
-{
-    if (file_ != nullptr)
-        std::fclose(file_);
-    file_ = nullptr;
-}
-
 bool PieceReader::open(const std::string& name)
 {
-    file_ = open_for_reading(name);
-    if (file_ == nullptr)
+    file_.reset(open_for_reading(name));
+    if (!file_)
         return false;
-    std::setvbuf(file_, nullptr, _IONBF, 0);
+    std::setvbuf(file_.get(), nullptr, _IONBF, 0);
     wanted_ = kPieceBytes;
     buffer_.resize(wanted_);
     return true;
@@ -91,7 +78,7 @@ bool PieceReader::open(const std::string& name)
 
 std::span<char> PieceReader::next()
 {
-    if (file_ == nullptr || failed_)
+    if (!file_ || failed_)
         return {};
     // The unfinished entry at the end of the last piece moves to the front.
     std::memmove(buffer_.data(), buffer_.data() + handed_, filled_ - handed_);
@@ -125,8 +112,8 @@ bool PieceReader::read_more()
     if (buffer_.size() < wanted_)
         buffer_.resize(wanted_);
     char* const into = buffer_.data() + filled_;
-    const std::size_t got = std::fread(into, 1, room, file_);
-    if (got < room && std::ferror(file_) != 0) {
+    const std::size_t got = std::fread(into, 1, room, file_.get());
+    if (got < room && std::ferror(file_.get()) != 0) {
         failed_ = true;
         return false;
     }

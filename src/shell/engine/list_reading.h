@@ -1,7 +1,6 @@
 // List files read whole, or in pieces that end between entries. Reading takes
 // a file's text as text_decoding.h says: without a UTF-8 byte-order mark, from
-// UTF-16 into UTF-8, and on Windows up to a 0x1A. What an entry is, entries.h
-// says; result_file.h writes the results.
+// UTF-16 into UTF-8, and on Windows up to a 0x1A.
 #pragma once
 
 #include "shell/engine/result_file.h"
@@ -9,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -33,11 +33,6 @@ std::optional<std::string> read_file(const std::string& name);
 // and a piece grows as far as needed to hold an entry larger than the buffer.
 class PieceReader {
 public:
-    PieceReader() = default;
-    PieceReader(const PieceReader&) = delete;
-    PieceReader& operator=(const PieceReader&) = delete;
-    ~PieceReader();
-
     // False when the file cannot be opened.
     bool open(const std::string& name);
 
@@ -50,14 +45,17 @@ public:
 
     // Closes the file before its end, so that it can be removed (Windows
     // removes no open file); next() then gives nothing more.
-    void close();
+    void close() { file_.reset(); }
 
 private:
     // Adds the text of the next read to the buffer; false at the end of the text.
     bool read_more();
     void append_text(std::span<const char> text);
 
-    std::FILE* file_ = nullptr;
+    struct Close {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, Close> file_;
     std::vector<char> buffer_;
     std::size_t wanted_ = 0;    // how much text a piece is read up to
     std::size_t filled_ = 0;    // how much text the buffer holds
