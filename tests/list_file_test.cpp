@@ -126,21 +126,21 @@ TEST(WriteEntries, DirectoryInTheWayIsAFailure)
     EXPECT_FALSE(shell::write_entries((folder.path() / "out.txt").string(), Views{"a"}));
 }
 
-TEST(OutputFile, OpenNewNeverReplacesAnExistingFile)
+TEST(OutputFile, OwnFileTakesTheFirstFreeNameAndNeverReplacesAFile)
 {
     e2e::Folder folder;
-    folder.write("taken.txt", "mine");
+    folder.write("own.txt", "mine");
     shell::OutputFile out;
-    EXPECT_FALSE(out.open_new((folder.path() / "taken.txt").string()));
-    EXPECT_EQ(folder.files().at("taken.txt"), "mine");
+    EXPECT_EQ(out.open_first_free((folder.path() / "own").string(), ".txt"), (folder.path() / "own1.txt").string());
+    EXPECT_EQ(folder.files().at("own.txt"), "mine");
 }
 
-TEST(OutputFile, OpenNewFileIsRemovedWithTheObject)
+TEST(OutputFile, OwnFileIsRemovedWithTheObject)
 {
     e2e::Folder folder;
     {
         shell::OutputFile out;
-        ASSERT_TRUE(out.open_new((folder.path() / "own.txt").string()));
+        ASSERT_FALSE(out.open_first_free((folder.path() / "own").string(), ".txt").empty());
         out.write_line("x");
         ASSERT_TRUE(out.close());
         EXPECT_EQ(folder.files().at("own.txt"), "x\n");
@@ -236,7 +236,7 @@ TEST(FileNames, NameWithANulByteNamesNoFile)
     EXPECT_FALSE(reader.open(name));
     shell::OutputFile out;
     EXPECT_FALSE(out.open(name));
-    EXPECT_FALSE(out.open_new(name));
+    EXPECT_EQ(out.open_first_free(name, ".txt"), "");
     EXPECT_EQ(folder.files(), (e2e::Files{{"notes", "the user's own\n"}}));
 }
 

@@ -76,17 +76,10 @@ bool OutputFile::open(const std::string& name)
     return kind == platform::FileKind::regular && adopt(platform::open_for_writing(name));
 }
 
-bool OutputFile::open_new(const std::string& name)
-{
-    if (!names_a_file(name))
-        return false;
-    const platform::OwnFile own = platform::create_own_file(name);
-    own_ = own.watch;
-    return adopt(own.file);
-}
-
 std::string OutputFile::open_first_free(const std::string& stem, std::string_view suffix)
 {
+    if (!names_a_file(stem))
+        return {};
     NamedOwnFile created = create_first_free(stem, suffix, {});
     own_ = created.own.watch;
     return adopt(created.own.file) ? std::move(created.name) : std::string{};

@@ -28,17 +28,16 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     // Removes what is left of the program's own making: an unfinished result,
-    // or a file made by open_new().
+    // or a file made by open_first_free().
     ~OutputFile();
 
     // Opens a result, to be put in the place of `name` by close().
     bool open(const std::string& name);
-    // Creates a file of the program's own, only if no file of that name
-    // exists; it lives until remove() or the end of this object.
-    bool open_new(const std::string& name);
-    // The same under the first free name of stem + suffix, stem + "1" +
-    // suffix, stem + "2" + suffix and so on, which it returns; empty when the
-    // file cannot be created for another reason than a name that is taken.
+    // Creates a file of the program's own under the first free name of stem +
+    // suffix, stem + "1" + suffix, stem + "2" + suffix and so on, so that no
+    // file is ever replaced, and returns the name; empty when the file cannot
+    // be created for another reason than a name that is taken. The file lives
+    // until remove() or the end of this object.
     std::string open_first_free(const std::string& stem, std::string_view suffix);
 
     void write(std::string_view bytes)
@@ -66,7 +65,7 @@ public:
     // byte reached the file. A result that failed leaves nothing behind.
     bool close();
 
-    // Removes a file made by open_new(), or an unfinished result, at once.
+    // Removes a file made by open_first_free(), or an unfinished result, at once.
     void remove();
 
 private:
