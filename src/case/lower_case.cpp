@@ -43,7 +43,8 @@ void run_lower_case()
         list, out, [&] { return out.open(output_name); },
         [&out](std::span<char> piece) {
             lower_letters(piece);
-            shell::for_each_entry({piece.data(), piece.size()}, [&out](std::string_view entry) { out.write_line(entry); });
+            const auto write = [&out](std::string_view entry) { out.write_line(entry); };
+            shell::for_each_entry({piece.data(), piece.size()}, write);
         });
     // The console ends as it would after reading the whole list first: the
     // list's failure comes before the result's.

@@ -83,8 +83,8 @@ void write_result(shell::OutputFile& intermediate, const std::string& intermedia
                       shell::stream_list(
                           back, result, [&] { return result.open(result_name); },
                           [&result](std::span<char> piece) {
-                              for_each_word_with_at_signs({piece.data(), piece.size()},
-                                                          [&result](std::string_view word) { result.write_line(word); });
+                              const auto write = [&result](std::string_view word) { result.write_line(word); };
+                              for_each_word_with_at_signs({piece.data(), piece.size()}, write);
                           });
     back.close();
     if (!read) {
