@@ -93,7 +93,6 @@ protected:
         EXPECT_TRUE(has_line(result.out, line + "\n" + command.closing)) << result.out;
         EXPECT_EQ(result.out.find(command.success), std::string::npos) << result.out;
         EXPECT_EQ(result.status, 1);
-        // Subtract sounds its tones while it writes, before the failure shows.
         ASSERT_FALSE(result.events.empty());
         EXPECT_EQ(result.events.back(), "pause 2000");
         EXPECT_EQ(std::count(result.events.begin(), result.events.end(), "pause 2000"), 1);

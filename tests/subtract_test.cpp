@@ -30,7 +30,8 @@ TEST(SubtractFailure, UnwritableReminderListExitsWithoutResultLines)
     const auto result = folder.run("s all resp q");
     EXPECT_EQ(result.out, menu() + kBothRead + lines({"cannot write output file", "Exiting..."}));
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.events, (std::vector<std::string>{"tone 800 50", "tone 800 50", "pause 2000"}));
+    // The tones of dropped entries follow a result that is in place, so none sound here.
+    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
 }
 
 TEST(SubtractTones, ShippedProgramSoundsFiftyMillisecondsForEachDroppedEntry)
