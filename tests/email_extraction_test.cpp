@@ -68,11 +68,6 @@ const std::string kPrompt =
     lines({"Extract e-mail-addresses from a text.", "Enter name of text file to extract from:",
            "(I will add the .txt suffix)"});
 
-std::string done(std::string_view result)
-{
-    return kPrompt + lines({"", "", "Done, results in: " + std::string{result}});
-}
-
 const std::string kThread =
     "From: Pia Nilsson <pia.nilsson@finance.se>\r\n"
     "To: \"Julia Falk\" <julia.falk@hr.se>,bo@IT.se\r\n"
@@ -135,25 +130,6 @@ TEST(EmailExtractionFailure, IntermediateThatCannotBeReadBackExitsAndIsRemoved)
     EXPECT_EQ(result.events, (std::vector<std::string>{"remove cleanfile.txt", "pause 2000"}));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(folder.files(), (e2e::Files{{"t.txt", kThread}, {"tEPX.txt", "earlier@result.se\n"}}));
-}
-
-// A result name that is a link to the text itself: the text is replaced by
-// its addresses only once it has been read whole, and the link stays.
-TEST(EmailExtraction, AResultLinkedToItsOwnTextGetsTheAddressesOfTheWholeText)
-{
-    e2e::Folder folder;
-    std::string text;
-    for (int i = 0; text.size() < 600000; ++i)
-        text.append("<p").append(std::to_string(i)).append("@x.se>, ");
-    folder.write("t.txt", text);
-    folder.shell("ln -s t.txt tEPX.txt");
-    const auto result = folder.run("e t q\n");
-    EXPECT_EQ(result.out, menu() + done("tEPX.txt") + menu());
-    std::string expected;
-    for (const std::string& word : extracted(text))
-        expected.append(word).append("\n");
-    EXPECT_TRUE(
-        e2e::same_files(folder.files(), {{"t.txt", expected}, {"tEPX.txt", "<link to t.txt>"}}));
 }
 
 TEST(EmailExtraction, ShippedProgramReallyPausesThreeSecondsAfterTheResult)

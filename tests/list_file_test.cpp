@@ -88,11 +88,22 @@ TEST(PieceReader, Utf16TextThatOutgrowsItsBytesComesWholeInPieces)
     EXPECT_EQ(read_in_pieces((folder.path() / "list.txt").string()), list + "\xEF\xBF\xBD");
 }
 
+// Writes one entry a line as the commands do; false when the result failed.
+bool write_entries(const std::string& name, const Views& entries)
+{
+    shell::OutputFile out;
+    if (out.open(name, {})) {
+        for (const std::string_view entry : entries)
+            out.write_line(entry);
+    }
+    return out.close();
+}
+
 TEST(WriteEntries, WritesOneEntryPerLineTheLastOneIncluded)
 {
     e2e::Folder folder;
     const auto name = (folder.path() / "out.txt").string();
-    ASSERT_TRUE(shell::write_entries(name, Views{"b", "a", "b"}));
+    ASSERT_TRUE(write_entries(name, Views{"b", "a", "b"}));
     EXPECT_EQ(folder.files().at("out.txt"), "b\na\nb\n");
 }
 
@@ -100,7 +111,7 @@ TEST(WriteEntries, NoEntriesGiveAnEmptyFileAndTruncateAnOldOne)
 {
     e2e::Folder folder;
     folder.write("out.txt", "old contents\n");
-    ASSERT_TRUE(shell::write_entries((folder.path() / "out.txt").string(), Views{}));
+    ASSERT_TRUE(write_entries((folder.path() / "out.txt").string(), Views{}));
     EXPECT_EQ(folder.files().at("out.txt"), "");
 }
 
@@ -108,7 +119,7 @@ TEST(WriteEntries, EntriesLargerThanTheBufferArriveWhole)
 {
     e2e::Folder folder;
     const std::string huge(5 << 20, 'h');
-    ASSERT_TRUE(shell::write_entries((folder.path() / "out.txt").string(), Views{"a", huge, "z"}));
+    ASSERT_TRUE(write_entries((folder.path() / "out.txt").string(), Views{"a", huge, "z"}));
     EXPECT_EQ(folder.files().at("out.txt"), "a\n" + huge + "\nz\n");
 }
 
@@ -116,14 +127,14 @@ TEST(WriteEntries, FullDiskIsAFailure)
 {
     e2e::Folder folder;
     folder.shell("ln -s /dev/full full.txt");
-    EXPECT_FALSE(shell::write_entries((folder.path() / "full.txt").string(), Views{"a"}));
+    EXPECT_FALSE(write_entries((folder.path() / "full.txt").string(), Views{"a"}));
 }
 
 TEST(WriteEntries, DirectoryInTheWayIsAFailure)
 {
     e2e::Folder folder;
     folder.shell("mkdir out.txt");
-    EXPECT_FALSE(shell::write_entries((folder.path() / "out.txt").string(), Views{"a"}));
+    EXPECT_FALSE(write_entries((folder.path() / "out.txt").string(), Views{"a"}));
 }
 
 TEST(OutputFile, OwnFileTakesTheFirstFreeNameAndNeverReplacesAFile)
@@ -155,7 +166,7 @@ TEST(ResultFile, IsWrittenBesideAndTakesItsPlaceOnlyWhenClosed)
     e2e::Folder folder;
     folder.write("out.txt", "earlier\n");
     shell::OutputFile out;
-    ASSERT_TRUE(out.open((folder.path() / "out.txt").string()));
+    ASSERT_TRUE(out.open((folder.path() / "out.txt").string(), {}));
     out.write_line("new");
     EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "earlier\n"}, {"mordavelle.partial", ""}}));
     ASSERT_TRUE(out.close());
@@ -168,7 +179,7 @@ TEST(ResultFile, UnfinishedResultLeavesTheEarlierOneAndNothingElse)
     folder.write("out.txt", "earlier\n");
     {
         shell::OutputFile out;
-        ASSERT_TRUE(out.open((folder.path() / "out.txt").string()));
+        ASSERT_TRUE(out.open((folder.path() / "out.txt").string(), {}));
         out.write_line(std::string(1 << 20, 'n'));
     }
     EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "earlier\n"}}));
@@ -182,7 +193,7 @@ TEST(ResultFile, KeepsThePermissionBitsOfTheEarlierFile)
     std::filesystem::permissions(name, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                                            std::filesystem::perms::group_read | std::filesystem::perms::others_exec);
     const auto earlier = std::filesystem::status(name).permissions();
-    ASSERT_TRUE(shell::write_entries(name.string(), Views{"a"}));
+    ASSERT_TRUE(write_entries(name.string(), Views{"a"}));
     EXPECT_EQ(std::filesystem::status(name).permissions(), earlier);
 }
 
@@ -190,7 +201,7 @@ TEST(ResultFile, ThroughALinkReplacesTheLinkedFileBesideItAndKeepsTheLink)
 {
     e2e::Folder folder;
     folder.shell("mkdir lists && echo earlier > lists/real.txt && ln -s lists/real.txt out.txt");
-    ASSERT_TRUE(shell::write_entries((folder.path() / "out.txt").string(), Views{"a"}));
+    ASSERT_TRUE(write_entries((folder.path() / "out.txt").string(), Views{"a"}));
     EXPECT_EQ(folder.files(), (e2e::Files{{"lists", "<not a regular file>"}, {"out.txt", "<link to lists/real.txt>"}}));
     EXPECT_EQ(std::filesystem::read_symlink(folder.path() / "out.txt"), "lists/real.txt");
     EXPECT_EQ(shell::read_file((folder.path() / "out.txt").string()), "a\n");
@@ -201,18 +212,17 @@ TEST(ResultFile, NameThatIsNoRegularFileIsWrittenInPlace)
 {
     e2e::Folder folder;
     folder.shell("ln -s /dev/null null.txt");
-    ASSERT_TRUE(shell::write_entries((folder.path() / "null.txt").string(), Views{"a"}));
+    ASSERT_TRUE(write_entries((folder.path() / "null.txt").string(), Views{"a"}));
     EXPECT_EQ(folder.files(), (e2e::Files{{"null.txt", "<link to /dev/null>"}}));
 }
 
 TEST(ResultFile, PassesOverAPartialNameThatAnotherRunHolds)
 {
     e2e::Folder folder;
-    const platform::OwnFile held = platform::create_own_file((folder.path() / "mordavelle.partial").string());
-    ASSERT_TRUE(shell::write_entries((folder.path() / "out.txt").string(), Views{"a"}));
+    shell::OutputFile held;
+    ASSERT_FALSE(held.open_first_free((folder.path() / "mordavelle").string(), ".partial").empty());
+    ASSERT_TRUE(write_entries((folder.path() / "out.txt").string(), Views{"a"}));
     EXPECT_EQ(folder.files(), (e2e::Files{{"mordavelle.partial", ""}, {"out.txt", "a\n"}}));
-    std::fclose(held.file);
-    platform::remove_own_file(held.watch);
 }
 
 TEST(ResultFile, ReadOnlyEarlierFileIsNotReplaced)
@@ -222,7 +232,7 @@ TEST(ResultFile, ReadOnlyEarlierFileIsNotReplaced)
     e2e::Folder folder;
     folder.write("out.txt", "earlier\n");
     folder.shell("chmod a-w out.txt");
-    EXPECT_FALSE(shell::write_entries((folder.path() / "out.txt").string(), Views{"a"}));
+    EXPECT_FALSE(write_entries((folder.path() / "out.txt").string(), Views{"a"}));
     EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "earlier\n"}}));
 }
 
@@ -235,7 +245,7 @@ TEST(FileNames, NameWithANulByteNamesNoFile)
     shell::PieceReader reader;
     EXPECT_FALSE(reader.open(name));
     shell::OutputFile out;
-    EXPECT_FALSE(out.open(name));
+    EXPECT_FALSE(out.open(name, {}));
     EXPECT_EQ(out.open_first_free(name, ".txt"), "");
     EXPECT_EQ(folder.files(), (e2e::Files{{"notes", "the user's own\n"}}));
 }

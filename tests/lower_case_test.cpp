@@ -42,22 +42,4 @@ TEST(LowerCaseLargeList, EntriesAcrossAndBeyondTheBufferComeOutWhole)
     EXPECT_TRUE(e2e::same_text(folder.files().at("big_low.txt"), expected));
 }
 
-// A result name that is a link to the list itself still gives the whole list
-// lowered, as the result takes its place only once the list is read whole.
-TEST(LowerCaseLargeList, AResultLinkedToTheListGetsTheWholeList)
-{
-    e2e::Folder folder;
-    std::string list;
-    for (int i = 0; i < 60000; ++i)
-        list.append("A").append(std::to_string(i)).append("\n");
-    folder.write("l.txt", list);
-    folder.shell("ln -s l.txt l_low.txt");
-    const auto result = folder.run("l l q\n");
-    EXPECT_EQ(result.status, 0);
-    std::string lowered = list;
-    for (char& byte : lowered)
-        byte = byte == 'A' ? 'a' : byte;
-    EXPECT_TRUE(e2e::same_text(folder.files().at("l.txt"), lowered));
-}
-
 }  // namespace

@@ -40,7 +40,7 @@ void run_lower_case()
         shell::fail(kCantFind, input_name, shell::kShuttingDown);
     shell::OutputFile out;
     const bool read = shell::stream_list(
-        list, out, [&] { return out.open(output_name); },
+        list, out, [&] { return out.open(output_name, {input_name}); },
         [&out](std::span<char> piece) {
             lower_letters(piece);
             const auto write = [&out](std::string_view entry) { out.write_line(entry); };

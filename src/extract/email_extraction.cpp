@@ -75,13 +75,13 @@ std::string write_intermediate(shell::PieceReader& text, const std::string& text
 // piece, to the result file, and the intermediate is removed before the
 // result takes its place.
 void write_result(shell::OutputFile& intermediate, const std::string& intermediate_name,
-                  const std::string& result_name)
+                  const std::string& text_name, const std::string& result_name)
 {
     shell::PieceReader back;
     shell::OutputFile result;
     const bool read = back.open(intermediate_name) &&
                       shell::stream_list(
-                          back, result, [&] { return result.open(result_name); },
+                          back, result, [&] { return result.open(result_name, {text_name, intermediate_name}); },
                           [&result](std::span<char> piece) {
                               const auto write = [&result](std::string_view word) { result.write_line(word); };
                               for_each_word_with_at_signs({piece.data(), piece.size()}, write);
@@ -113,7 +113,7 @@ void run_email_extraction()
     const std::string intermediate_name = write_intermediate(input, input_name, intermediate);
     input.close();
     const std::string result_name = stem + "EPX.txt";
-    write_result(intermediate, intermediate_name, result_name);
+    write_result(intermediate, intermediate_name, input_name, result_name);
     shell::print_line_with_name(kDone, result_name);
     platform::pause(kDonePauseMs);
 }

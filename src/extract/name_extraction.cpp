@@ -89,7 +89,7 @@ void run_name_extraction()
     const lists::SortedEntries keys(*text, lists::SortKey::local_part);
     const std::string result_name = stem + "_N.txt";
     shell::OutputFile out;
-    if (out.open(result_name))
+    if (out.open(result_name, {input_name}))
         keys.for_each([&](std::string_view key) { out.write_line(name_line(*text, key)); });
     if (!out.close())
         shell::fail(kCantWrite, result_name, shell::kExiting);

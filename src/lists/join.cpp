@@ -82,7 +82,12 @@ void run_join()
     const std::string_view second = utf8 && !utf8->first ? std::string_view(utf8->text) : second_text;
     const auto joined = join_entries(shell::EntryCursor(first), shell::EntryCursor(second),
                                      shell::count_entries(first) + shell::count_entries(second));
-    if (!shell::write_entries(joined_name, joined))
+    shell::OutputFile out;
+    if (out.open(joined_name, {first_stem + ".txt", second_stem + ".txt"})) {
+        for (const std::string_view entry : joined)
+            out.write_line(entry);
+    }
+    if (!out.close())
         shell::fail(kCantWrite, joined_name, shell::kExiting);
 
     shell::print_line_with_name(kDone, joined_name);

@@ -89,7 +89,7 @@ void run_subtract()
     // place whole before the tones for its dropped entries sound: 50 ms each
     // take minutes for a long list, which the result does not wait for.
     shell::OutputFile out;
-    if (!out.open(kOutputName))
+    if (!out.open(kOutputName, {all_stem + ".txt", responders_stem + ".txt"}))
         shell::fail(kCantWrite, "", shell::kExiting);
     std::size_t dropped_count = 0;
     const auto write_or_drop = [&](std::string_view entry, bool dropped) {

@@ -1,13 +1,17 @@
 // The files side of the seam between the program and the system it runs on:
-// what names stand for, opening files, the program's own files, the
-// interrupts that must not leave those behind, and how a text file ends.
+// reading files, replacing results, the program's own files, the interrupts
+// that must not leave those behind, and how a text file ends.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -36,77 +40,78 @@ std::optional<std::string> ansi_to_utf8(std::string_view text);
 
 // Files. A name is used as it is given, relative to the current folder.
 
-// What a name stands for, after any symbolic links.
-enum class FileKind { missing, regular, directory, other };
-FileKind file_kind(const std::string& name);
-
-// The name that a chain of symbolic links ends in, or the name itself.
-std::string link_target(const std::string& name);
-
-// The part of a name that names its folder, with its last separator; empty
-// for a name in the current folder.
-std::string folder_of(const std::string& name);
-
-// False for an existing file that the user may not change (a read-only file),
-// which the program must not replace either.
-bool may_replace(const std::string& name);
-
 // Opens for binary reading; null when the file cannot be opened.
 std::FILE* open_for_reading(const std::string& name);
-
-// Opens for binary writing in place, created or truncated; null on failure.
-std::FILE* open_for_writing(const std::string& name);
 
 // The size of an open file, when the system knows it beforehand.
 std::optional<std::uint64_t> file_size(std::FILE* file);
 
-// A file of the program's own: created for binary writing only if no file of
-// that name exists, so that no file is ever replaced, and watched until it is
-// moved or removed, so that an interrupt removes it. `taken` tells a name
-// that some file already holds from other failures.
-struct OwnFile {
-    std::FILE* file = nullptr;
-    int watch = -1;
-    bool taken = false;
+// A result on its way into the place of the file of its name, or a file of
+// the program's own. Where the result goes is decided as it is opened, in
+// one place on each system:
+// - beside the earlier result: written to a new file of the program's own
+//   (mordavelle.partial, or mordavelle1.partial ... when that is taken), which
+//   takes the earlier file's owner, group, mode and attributes, reaches the
+//   disk and is renamed over it on commit, so that the earlier result stays
+//   untouched until the new one is whole;
+// - in place, where that rename would change more than the content (an owner
+//   or group the new file cannot be given, other links, an access list or
+//   attributes that cannot be copied, a folder that refuses this user a new
+//   file): kept whole in memory and copied in on commit, with the file held
+//   against other runs and interrupts held back until it is whole;
+// - straight through, for a name that is no regular file (a device, a pipe).
+// A result that would replace a file the command reads, that a link planted
+// by another user in a shared folder leads to, or that is a directory or a
+// read-only file, is refused before anything is written.
+class Replacement {
+public:
+    Replacement();
+    // Abandons whatever is not committed.
+    ~Replacement();
+    Replacement(const Replacement&) = delete;
+    Replacement& operator=(const Replacement&) = delete;
+
+    // Opens the replacement of the file `name`, which must be none of
+    // `inputs`, the files the command reads; false when it cannot be written.
+    bool open(const std::string& name, const std::vector<std::string>& inputs);
+
+    // Creates a file of the program's own, readable by its owner alone, under
+    // the first of stem + suffix, stem + "1" + suffix ... that no file holds,
+    // and returns its name; empty when it cannot be created. It lives until
+    // abandon(), also after commit().
+    std::string open_first_free(const std::string& stem, std::string_view suffix);
+
+    // Adds the bytes to the result; false once a write has failed.
+    bool write(std::string_view bytes);
+
+    // Puts the result in its place whole, or ends the writing of an own file;
+    // false when some byte did not reach it, and then nothing is changed where
+    // that can be promised.
+    bool commit();
+
+    // Removes what the program made for the result, at once; the earlier
+    // result stays as it was.
+    void abandon();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
-// Creates an own file, readable and writable by its owner alone until it is
-// moved, and held locked while it exists, so that no other run of the program
-// takes it for a stale one. `like` names the file it is to replace, if any.
-OwnFile create_own_file(const std::string& name, const std::string& like = {});
-
-// Writes an own file's data through to the disk, so that a rename that
-// follows never puts an empty or partial file in place of a complete one
-// after a power cut; false when the disk refused it.
-bool flush_to_disk(std::FILE* file);
-
-// Asks the system to start writing the given bytes of a file to the disk
-// now, without waiting for them, so that flush_to_disk() at the end waits for
-// little more than the last of them. Only a hint: systems without the means
-// do nothing.
-void start_write_back(std::FILE* file, std::uint64_t offset, std::uint64_t bytes);
-
-// Whether a closed own file may take the place of `target` by a rename
-// without the result losing what the earlier file had: its owner and group
-// (given to the own file here where the system permits), its other links and
-// its access control list. A missing target has nothing to lose. Where this
-// is false, the result is written in place (open_for_writing truncates the
-// earlier file and keeps all of those).
-bool may_rename_over(int watch, const std::string& target);
-
-// Puts a closed own file in the place of `target`, replacing whatever file
-// was there in one step, with the permission bits of the file it replaces
-// (or those of a new file when there was none), and makes the rename itself
-// durable; false, and the own file still watched, on failure.
-bool move_own_file(int watch, const std::string& target);
-
-// Removes an own file, closed or not, and stops watching it.
-void remove_own_file(int watch);
-
-// Removes the own files (mordavelle*.partial) that runs of the program
-// stopped without a chance to clean up (a power cut, SIGKILL) left in
-// `folder` (a name ending in its separator, or empty for the current
-// folder): those that no running program holds. Never any other name.
-void remove_stale_partials(const std::string& folder);
+// The names of the program's own files beside a result: "mordavelle", any
+// number of digits, ".partial". Every other name is a user's.
+template <typename Char>
+constexpr bool is_own_partial_name(std::basic_string_view<Char> name)
+{
+    constexpr std::string_view kStart = "mordavelle";
+    constexpr std::string_view kEnd = ".partial";
+    const auto is = [name](std::size_t at, std::string_view text) {
+        return std::equal(text.begin(), text.end(), name.begin() + static_cast<std::ptrdiff_t>(at),
+                          [](char wanted, Char found) { return static_cast<Char>(wanted) == found; });
+    };
+    return name.size() >= kStart.size() + kEnd.size() && is(0, kStart) && is(name.size() - kEnd.size(), kEnd) &&
+           std::all_of(name.begin() + kStart.size(), name.end() - kEnd.size(),
+                       [](Char digit) { return digit >= Char{'0'} && digit <= Char{'9'}; });
+}
 
 }  // namespace platform

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -31,16 +33,19 @@ namespace {
 constexpr std::array kInterrupts = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr std::string_view kResetColours = "\x1b[0m";
 
+// How much of a result to be renamed is written before the system is asked
+// to start putting it on the disk, so that the flush at the end waits for little.
+constexpr std::uint64_t kWriteBackStep = std::uint64_t{8} << 20;
+
 // The own files an interrupt removes. A signal handler may not allocate or
 // take locks, so the names wait in fixed buffers; the main line changes a
 // watch only with the interrupts held back, so the handler never sees half a
 // name, and never removes a name that has just been renamed into its place.
-// Each watch keeps a descriptor of its own on the file, which holds the
-// file's lock from its creation until it is moved or removed, also after the
-// program has closed its stream.
+// The watch's descriptor holds the file's lock from its creation until it is
+// moved or removed.
 struct Watch {
     volatile std::sig_atomic_t used = 0;
-    int lock = -1;
+    int descriptor = -1;
     char name[4096 + 64] = {};
 };
 std::array<Watch, 4> watches;
@@ -89,43 +94,22 @@ extern "C" void on_interrupt(int signal_number)
     (void)std::raise(signal_number);
 }
 
-std::FILE* adopt_descriptor(int descriptor, const char* mode)
+// The part of a name that names its folder, with its last slash; empty for a
+// name in the current folder.
+std::string folder_of(const std::string& name)
 {
-    if (descriptor < 0)
-        return nullptr;
-    std::FILE* const file = fdopen(descriptor, mode);
-    if (file == nullptr)
-        (void)close(descriptor);
-    return file;
+    const auto slash = name.rfind('/');
+    return slash == std::string::npos ? std::string{} : name.substr(0, slash + 1);
 }
 
-// The names the program gives its own files beside a result: mordavelle,
-// anything, then .partial.
-bool is_partial_name(std::string_view name)
+const char* folder_path(const std::string& folder)
 {
-    constexpr std::string_view kStart = "mordavelle";
-    constexpr std::string_view kEnd = ".partial";
-    return name.size() >= kStart.size() + kEnd.size() && name.starts_with(kStart) && name.ends_with(kEnd);
+    return folder.empty() ? "." : folder.c_str();
 }
 
-// True where the file carries an access control list beyond its permission
-// bits, which a new file in its place would not have.
-bool has_acl(const std::string& name)
+bool same_file(const struct stat& one, const struct stat& other)
 {
-#if defined(__linux__)
-    return getxattr(name.c_str(), "system.posix_acl_access", nullptr, 0) >= 0;
-#else
-    (void)name;
-    return false;
-#endif
-}
-
-mode_t current_umask()
-{
-    // The only way to read the mask is to set it; the program has one thread.
-    const mode_t mask = umask(022);
-    (void)umask(mask);
-    return mask;
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
 // Makes a rename in `folder` survive a power cut: the folder's own entry list
@@ -133,11 +117,257 @@ mode_t current_umask()
 // and then there is nothing more to do.
 void sync_folder(const std::string& folder)
 {
-    const int descriptor = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int descriptor = open(folder_path(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
         return;
     (void)fsync(descriptor);
     (void)close(descriptor);
+}
+
+bool write_all(int descriptor, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// The file a result name leads to, following symbolic links as the system
+// follows them where it protects shared folders: in a folder that others may
+// write and that keeps their files apart (sticky, as /tmp), only a link of
+// the user's own or of the folder's owner is followed, so that no other user
+// can plant a link that turns a result onto a file of this user's. Nothing
+// when a link is refused, or the chain is longer than the system follows.
+std::optional<std::string> follow_links(const std::string& name)
+{
+    std::string path = name;
+    std::array<char, 4096> target{};
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat link = {};
+        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return path;
+        const std::string folder = folder_of(path);
+        struct stat shared = {};
+        if (stat(folder_path(folder), &shared) != 0)
+            return std::nullopt;
+        if ((shared.st_mode & S_ISVTX) != 0 && (shared.st_mode & S_IWOTH) != 0 && link.st_uid != geteuid() &&
+            link.st_uid != shared.st_uid)
+            return std::nullopt;
+        const ssize_t size = readlink(path.c_str(), target.data(), target.size());
+        if (size <= 0 || static_cast<std::size_t>(size) == target.size())
+            return std::nullopt;
+        const std::string_view next(target.data(), static_cast<std::size_t>(size));
+        path = next.front() == '/' ? std::string{next} : folder + std::string{next};
+    }
+    return std::nullopt;
+}
+
+// Gives a new file what the earlier result has beyond its content, so that a
+// rename changes nothing else: its owner and group (giving a file away, or to
+// a group one is not in, is for the superuser) and its extended attributes.
+// False where the new file cannot have them all: another link, an access
+// list (a system.* attribute), an attribute that cannot be copied. The
+// system labels each file itself (security.*), so those are left to it.
+bool takes_on(int descriptor, const std::string& earlier_name, const struct stat& earlier)
+{
+    if (earlier.st_nlink != 1 || fchown(descriptor, earlier.st_uid, earlier.st_gid) != 0)
+        return false;
+#if defined(__linux__)
+    const ssize_t size = listxattr(earlier_name.c_str(), nullptr, 0);
+    if (size <= 0)
+        return size == 0 || errno == ENOTSUP;
+    std::string names(static_cast<std::size_t>(size), '\0');
+    if (listxattr(earlier_name.c_str(), names.data(), names.size()) != size)
+        return false;
+    std::string value;
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
+        const char* const attribute = names.c_str() + at;
+        if (std::string_view(attribute).starts_with("security."))
+            continue;
+        if (std::string_view(attribute).starts_with("system."))
+            return false;
+        const ssize_t length = getxattr(earlier_name.c_str(), attribute, nullptr, 0);
+        value.resize(static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
+        if (length < 0 || getxattr(earlier_name.c_str(), attribute, value.data(), value.size()) != length ||
+            fsetxattr(descriptor, attribute, value.data(), value.size(), 0) != 0)
+            return false;
+    }
+#else
+    (void)earlier_name;
+#endif
+    return true;
+}
+
+// Asks the file system for room for a result of `size` bytes before anything
+// is changed, so that a full disk is found while the earlier file is whole.
+// Systems without the means promise nothing, and a full disk is then found
+// as the result is written.
+bool reserve(int descriptor, std::size_t size)
+{
+#if defined(__linux__)
+    if (size == 0 || fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0)
+        return true;
+    return errno != ENOSPC && errno != EDQUOT;
+#else
+    (void)descriptor;
+    (void)size;
+    return true;
+#endif
+}
+
+// Another run writing the same result in place holds it locked for a moment:
+// the lock is tried again after short waits that grow, for about two seconds.
+bool lock_within_two_seconds(int descriptor)
+{
+    constexpr std::chrono::milliseconds kPatience{2000};
+    std::chrono::milliseconds waited{0};
+    for (std::chrono::milliseconds wait{10};; wait *= 2) {
+        if (flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK || waited >= kPatience)
+            return false;
+        const auto nap = std::min(wait, kPatience - waited);
+        std::this_thread::sleep_for(nap);
+        waited += nap;
+    }
+}
+
+// Copies a whole result into the earlier file, as one run's: the file is
+// locked against other runs, room is asked for first, and interrupts wait
+// until the result is whole. Its owner, group, mode, links and access list
+// stay; a failure that comes after the room was given can cut it short.
+bool copy_in(const std::string& target, const struct stat& earlier, std::string_view result)
+{
+    const int descriptor = open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    struct stat now = {};
+    bool done = fstat(descriptor, &now) == 0 && same_file(now, earlier) && lock_within_two_seconds(descriptor) &&
+                reserve(descriptor, result.size());
+    if (done) {
+        const HeldInterrupts held;
+        done = ftruncate(descriptor, 0) == 0 && write_all(descriptor, result);
+    }
+    // Closing gives the lock back.
+    return close(descriptor) == 0 && done;
+}
+
+struct OwnFile {
+    Watch* watch = nullptr;
+    int error = 0;  // why none was created
+};
+
+// Creates a file of the program's own for writing, under the first name of
+// stem + suffix, stem + "1" + suffix ... that no file holds, so that no file
+// is ever replaced. It is held locked while it exists, so that no other run
+// takes it for a stale one, and watched, so that an interrupt removes it.
+OwnFile create_own_file(const std::string& stem, std::string_view suffix, mode_t mode)
+{
+    for (unsigned number = 0;; ++number) {
+        const std::string name = stem + (number == 0 ? std::string{} : std::to_string(number)) + std::string{suffix};
+        if (name.size() >= sizeof watches[0].name)
+            return {nullptr, ENAMETOOLONG};
+        // Creation and watch go together, or an interrupt between the two would
+        // leave the file behind, or remove a file of the same name that is not ours.
+        const HeldInterrupts held;
+        const auto free_watch = std::find_if(watches.begin(), watches.end(), [](const Watch& w) { return w.used == 0; });
+        if (free_watch == watches.end())
+            return {nullptr, EMFILE};
+        const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (descriptor < 0 && errno == EEXIST)
+            continue;
+        if (descriptor < 0)
+            return {nullptr, errno};
+        // A file system without locks (some network and FUSE ones) leaves the
+        // file unlocked; a run cleaning up cannot lock it either, and leaves it alone.
+        (void)flock(descriptor, LOCK_EX);
+        // Another run that cleans up stale files may have locked and removed
+        // the file in the moment before the lock: the next name is tried.
+        struct stat status = {};
+        if (fstat(descriptor, &status) != 0 || status.st_nlink == 0) {
+            (void)close(descriptor);
+            continue;
+        }
+        std::memcpy(free_watch->name, name.c_str(), name.size() + 1);
+        free_watch->descriptor = descriptor;
+        free_watch->used = 1;
+        return {&*free_watch, 0};
+    }
+}
+
+void remove_own_file(Watch& watch)
+{
+    const HeldInterrupts held;
+    detail::note_removal(watch.name);
+    (void)unlink(watch.name);
+    watch.used = 0;
+    (void)close(watch.descriptor);
+    watch.descriptor = -1;
+}
+
+bool rename_into_place(Watch& watch, const std::string& target)
+{
+    const HeldInterrupts held;
+    if (std::rename(watch.name, target.c_str()) != 0)
+        return false;
+    watch.used = 0;
+    (void)close(watch.descriptor);
+    watch.descriptor = -1;
+    sync_folder(folder_of(target));
+    return true;
+}
+
+bool sync_data(int descriptor)
+{
+#if defined(__APPLE__)
+    return fsync(descriptor) == 0;
+#else
+    return fdatasync(descriptor) == 0;
+#endif
+}
+
+void start_write_back(int descriptor, std::uint64_t offset, std::uint64_t bytes)
+{
+#if defined(__linux__)
+    (void)sync_file_range(descriptor, static_cast<off_t>(offset), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)descriptor;
+    (void)offset;
+    (void)bytes;
+#endif
+}
+
+// Removes the own files that runs of the program stopped without a chance to
+// clean up (a power cut, SIGKILL) left in `folder`: those that no running
+// program holds. Never any other name.
+void remove_stale_partials(const std::string& folder)
+{
+    DIR* const listing = opendir(folder_path(folder));
+    if (listing == nullptr)
+        return;
+    while (const dirent* const entry = readdir(listing)) {
+        if (!is_own_partial_name(std::string_view{entry->d_name}))
+            continue;
+        const std::string path = folder + entry->d_name;
+        const int descriptor = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (descriptor < 0)
+            continue;
+        // A running program holds its own file locked; one that no program
+        // holds is removed while this run holds it, and only if the name still
+        // names the file that was locked.
+        struct stat locked = {};
+        struct stat named = {};
+        if (flock(descriptor, LOCK_EX | LOCK_NB) == 0 && fstat(descriptor, &locked) == 0 && S_ISREG(locked.st_mode) &&
+            lstat(path.c_str(), &named) == 0 && same_file(named, locked))
+            (void)unlink(path.c_str());
+        (void)close(descriptor);
+    }
+    (void)closedir(listing);
 }
 
 }  // namespace
@@ -163,51 +393,9 @@ void begin_session()
     }
 }
 
-FileKind file_kind(const std::string& name)
-{
-    struct stat status = {};
-    if (stat(name.c_str(), &status) != 0)
-        return FileKind::missing;
-    if (S_ISREG(status.st_mode))
-        return FileKind::regular;
-    return S_ISDIR(status.st_mode) ? FileKind::directory : FileKind::other;
-}
-
-std::string link_target(const std::string& name)
-{
-    // As many links as the system itself follows; a longer chain is left for
-    // the system to refuse.
-    std::string path = name;
-    std::array<char, 4096> target{};
-    for (int hop = 0; hop < 40; ++hop) {
-        const ssize_t size = readlink(path.c_str(), target.data(), target.size());
-        if (size < 0 || static_cast<std::size_t>(size) == target.size())
-            return path;
-        const std::string_view link(target.data(), static_cast<std::size_t>(size));
-        path = link.front() == '/' ? std::string{link} : folder_of(path) + std::string{link};
-    }
-    return name;
-}
-
-std::string folder_of(const std::string& name)
-{
-    const auto slash = name.rfind('/');
-    return slash == std::string::npos ? std::string{} : name.substr(0, slash + 1);
-}
-
-bool may_replace(const std::string& name)
-{
-    return access(name.c_str(), W_OK) == 0 || errno == ENOENT;
-}
-
 std::FILE* open_for_reading(const std::string& name)
 {
     return std::fopen(name.c_str(), "rb");
-}
-
-std::FILE* open_for_writing(const std::string& name)
-{
-    return std::fopen(name.c_str(), "wb");
 }
 
 std::optional<std::uint64_t> file_size(std::FILE* file)
@@ -218,147 +406,147 @@ std::optional<std::uint64_t> file_size(std::FILE* file)
     return static_cast<std::uint64_t>(status.st_size);
 }
 
-OwnFile create_own_file(const std::string& name, const std::string& like)
+struct Replacement::State {
+    enum class Way { beside, in_place, through, own };
+    Way way = Way::own;
+    Watch* watch = nullptr;    // the own file, beside a result or of its own
+    int descriptor = -1;       // a file written straight through
+    std::string target;        // the file a result takes the place of
+    struct stat earlier = {};  // that file, when there is one
+    bool replaces = false;
+    std::string pending;       // a result to be written in place, whole
+    std::uint64_t written = 0;
+    std::uint64_t sent = 0;    // of which the system was asked to write back
+    bool ok = true;
+};
+
+Replacement::Replacement() = default;
+
+Replacement::~Replacement()
 {
-    // The permission bits of the result are given only as it takes its place
-    // (move_own_file): until then no other user reads a half-written list.
-    (void)like;
-    OwnFile own;
-    if (name.size() >= sizeof watches[0].name)
-        return own;
-    // Creation and watch go together, or an interrupt between the two would
-    // leave the file behind, or remove a file of the same name that is not ours.
-    const HeldInterrupts held;
-    Watch* const free_watch = std::find_if(watches.begin(), watches.end(), [](const Watch& w) { return w.used == 0; });
-    if (free_watch == watches.end())
-        return own;
-    const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (descriptor < 0) {
-        own.taken = errno == EEXIST;
-        return own;
-    }
-    const int lock = fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
-    if (lock < 0) {
-        (void)unlink(name.c_str());
-        (void)close(descriptor);
-        return own;
-    }
-    // A file system without locks (some network and FUSE ones) leaves the file
-    // unlocked; a run cleaning up cannot lock it either, and leaves it alone.
-    (void)flock(lock, LOCK_EX);
-    // Another run that cleans up stale files may have locked and removed the
-    // file in the moment before the lock: the name is then free again, and
-    // the caller tries it or the next one.
-    struct stat status = {};
-    if (fstat(lock, &status) != 0 || status.st_nlink == 0) {
-        own.taken = true;
-        (void)close(lock);
-        (void)close(descriptor);
-        return own;
-    }
-    own.file = adopt_descriptor(descriptor, "wb");
-    if (own.file == nullptr) {
-        (void)unlink(name.c_str());
-        (void)close(lock);
-        return own;
-    }
-    std::memcpy(free_watch->name, name.c_str(), name.size() + 1);
-    free_watch->lock = lock;
-    free_watch->used = 1;
-    own.watch = static_cast<int>(free_watch - watches.begin());
-    return own;
+    abandon();
 }
 
-bool flush_to_disk(std::FILE* file)
+bool Replacement::open(const std::string& name, const std::vector<std::string>& inputs)
 {
-    if (std::fflush(file) != 0)
+    abandon();
+    auto state = std::make_unique<State>();
+    const auto target = follow_links(name);
+    if (!target)
         return false;
-#if defined(__APPLE__)
-    return fsync(fileno(file)) == 0;
-#else
-    return fdatasync(fileno(file)) == 0;
-#endif
-}
-
-void start_write_back(std::FILE* file, std::uint64_t offset, std::uint64_t bytes)
-{
-#if defined(__linux__)
-    (void)sync_file_range(fileno(file), static_cast<off_t>(offset), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
-#else
-    (void)file;
-    (void)offset;
-    (void)bytes;
-#endif
-}
-
-bool may_rename_over(int watch, const std::string& target)
-{
-    const Watch& own = watches.at(static_cast<std::size_t>(watch));
-    struct stat earlier = {};
-    if (stat(target.c_str(), &earlier) != 0)
-        return errno == ENOENT;
-    if (!S_ISREG(earlier.st_mode) || earlier.st_nlink != 1 || has_acl(target))
+    state->target = *target;
+    state->replaces = stat(target->c_str(), &state->earlier) == 0;
+    if (!state->replaces && errno != ENOENT)
         return false;
-    // Giving a file away, or to a group one is not in, is for the superuser:
-    // the attempt on the new file tells whether the rename keeps them.
-    return fchown(own.lock, earlier.st_uid, earlier.st_gid) == 0;
-}
-
-bool move_own_file(int watch, const std::string& target)
-{
-    const HeldInterrupts held;
-    Watch& moved = watches.at(static_cast<std::size_t>(watch));
-    struct stat earlier = {};
-    const mode_t mode = stat(target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode)
-                            ? static_cast<mode_t>(earlier.st_mode & 07777)
-                            : static_cast<mode_t>(0666 & ~current_umask());
-    // A file system without permission bits (FAT) refuses the change, and the
-    // result then has the bits it gives every file.
-    (void)fchmod(moved.lock, mode);
-    if (std::rename(moved.name, target.c_str()) != 0)
+    if (state->replaces) {
+        for (const std::string& input : inputs) {
+            struct stat read = {};
+            if (stat(input.c_str(), &read) == 0 && same_file(read, state->earlier))
+                return false;
+        }
+        if (S_ISDIR(state->earlier.st_mode))
+            return false;
+        if (!S_ISREG(state->earlier.st_mode)) {
+            state->way = State::Way::through;
+            state->descriptor = ::open(target->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            if (state->descriptor < 0)
+                return false;
+            state_ = std::move(state);
+            return true;
+        }
+        // A read-only result is the user's word that it must stay.
+        if (access(target->c_str(), W_OK) != 0)
+            return false;
+    }
+    remove_stale_partials(folder_of(name));
+    // A result that replaces another stays private until it takes the earlier
+    // one's mode; a new one is made as any file in its folder is, with the
+    // folder's default access list where it has one.
+    const OwnFile own = create_own_file(folder_of(*target) + "mordavelle", ".partial", state->replaces ? 0600 : 0666);
+    if (own.watch != nullptr && (!state->replaces || takes_on(own.watch->descriptor, *target, state->earlier))) {
+        state->way = State::Way::beside;
+        state->watch = own.watch;
+    } else if (state->replaces && (own.watch != nullptr || own.error == EACCES || own.error == EPERM)) {
+        if (own.watch != nullptr)
+            remove_own_file(*own.watch);
+        state->way = State::Way::in_place;
+    } else {
         return false;
-    moved.used = 0;
-    (void)close(moved.lock);
-    moved.lock = -1;
-    sync_folder(folder_of(target));
+    }
+    state_ = std::move(state);
     return true;
 }
 
-void remove_own_file(int watch)
+std::string Replacement::open_first_free(const std::string& stem, std::string_view suffix)
 {
-    const HeldInterrupts held;
-    Watch& removed = watches.at(static_cast<std::size_t>(watch));
-    detail::note_removal(removed.name);
-    (void)unlink(removed.name);
-    removed.used = 0;
-    (void)close(removed.lock);
-    removed.lock = -1;
+    abandon();
+    const OwnFile own = create_own_file(stem, suffix, 0600);
+    if (own.watch == nullptr)
+        return {};
+    state_ = std::make_unique<State>();
+    state_->watch = own.watch;
+    return own.watch->name;
 }
 
-void remove_stale_partials(const std::string& folder)
+bool Replacement::write(std::string_view bytes)
 {
-    DIR* const listing = opendir(folder.empty() ? "." : folder.c_str());
-    if (listing == nullptr)
-        return;
-    while (const dirent* const entry = readdir(listing)) {
-        const std::string_view name = entry->d_name;
-        if (!is_partial_name(name))
-            continue;
-        const std::string path = folder + std::string{name};
-        const int descriptor = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (descriptor < 0)
-            continue;
-        // A running program holds its own file locked; one that no program
-        // holds is removed while this run holds it, and only if the name still
-        // names the file that was locked.
-        struct stat locked = {};
-        struct stat named = {};
-        if (flock(descriptor, LOCK_EX | LOCK_NB) == 0 && fstat(descriptor, &locked) == 0 && S_ISREG(locked.st_mode) &&
-            lstat(path.c_str(), &named) == 0 && named.st_ino == locked.st_ino && named.st_dev == locked.st_dev)
-            (void)unlink(path.c_str());
-        (void)close(descriptor);
+    if (!state_ || !state_->ok)
+        return false;
+    State& state = *state_;
+    if (state.way == State::Way::in_place) {
+        state.pending.append(bytes);
+        return true;
     }
-    (void)closedir(listing);
+    state.ok = write_all(state.watch != nullptr ? state.watch->descriptor : state.descriptor, bytes);
+    state.written += bytes.size();
+    if (state.way == State::Way::beside && state.written - state.sent >= kWriteBackStep) {
+        start_write_back(state.watch->descriptor, state.sent, state.written - state.sent);
+        state.sent = state.written;
+    }
+    return state.ok;
+}
+
+bool Replacement::commit()
+{
+    if (!state_)
+        return false;
+    State& state = *state_;
+    bool done = state.ok;
+    switch (state.way) {
+    case State::Way::own:
+        return done;
+    case State::Way::through:
+        done = close(state.descriptor) == 0 && done;
+        state.descriptor = -1;
+        break;
+    case State::Way::in_place:
+        done = done && copy_in(state.target, state.earlier, state.pending);
+        break;
+    case State::Way::beside:
+        // The new file reaches the disk before it takes the earlier one's
+        // place, so that a power cut leaves the earlier result or the new one,
+        // whole. A file system without permission bits (FAT) refuses the
+        // mode, and the result then has the bits it gives every file.
+        if (done && state.replaces)
+            (void)fchmod(state.watch->descriptor, state.earlier.st_mode & 07777);
+        done = done && sync_data(state.watch->descriptor) && rename_into_place(*state.watch, state.target);
+        if (!done)
+            abandon();
+        break;
+    }
+    state_.reset();
+    return done;
+}
+
+void Replacement::abandon()
+{
+    if (!state_)
+        return;
+    if (state_->watch != nullptr && state_->watch->used != 0)
+        remove_own_file(*state_->watch);
+    if (state_->descriptor >= 0)
+        (void)close(state_->descriptor);
+    state_.reset();
 }
 
 }  // namespace platform
