@@ -272,17 +272,18 @@ std::wstring wide_name(const std::string& name)
     return wide_from(name, typed_code_page());
 }
 
-// Every file the program reads or writes in place is opened with all sharing
-// allowed. Its own files are not shared for deletion, so that no other
-// program (another run cleaning up stale files included) removes or renames
-// one while the program writes it; the program itself keeps the right to.
+// Every file the program reads is opened with all sharing allowed. Its own
+// files are not shared for deletion, so that no other program (another run
+// cleaning up stale files included) removes or renames one while the program
+// writes it; the program itself keeps the right to.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kShareOwn = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 // Another program (a virus scanner, an indexer, a backup, a second run
-// cleaning up) may hold a file for a moment just as the program creates,
-// replaces or removes one: such an attempt is made again after short waits
-// that grow, for about two seconds, before it counts as failed.
+// cleaning up or writing the same result) may hold a file for a moment just
+// as the program creates, replaces or removes one: such an attempt is made
+// again after short waits that grow, for about two seconds, before it counts
+// as failed.
 constexpr DWORD kRetryMs = 2000;
 
 bool held_by_another(DWORD error)
@@ -308,14 +309,6 @@ bool with_retries(Attempt attempt)
     }
 }
 
-// The own files' names beside a result: mordavelle, anything, then .partial.
-bool is_partial_name(std::wstring_view name)
-{
-    constexpr std::wstring_view kStart = L"mordavelle";
-    constexpr std::wstring_view kEnd = L".partial";
-    return name.size() >= kStart.size() + kEnd.size() && name.starts_with(kStart) && name.ends_with(kEnd);
-}
-
 std::FILE* adopt_handle(HANDLE handle, int flags, const char* mode)
 {
     if (handle == INVALID_HANDLE_VALUE)
@@ -333,9 +326,9 @@ std::FILE* adopt_handle(HANDLE handle, int flags, const char* mode)
 
 // The own files an interrupt removes, by names made ready beforehand: the
 // console's handler runs on a thread of its own and must not allocate. The
-// lock keeps it from removing a file while the main line renames it. Each
-// watch holds a handle of its own on the file until it is moved or removed,
-// also after the program has closed its stream, so that the file stays held.
+// lock keeps it from removing a file while the main line renames it, and
+// from ending the program while a result is copied in place. Each watch holds
+// the file's handle until it is moved or removed.
 struct Watch {
     bool used = false;
     HANDLE held = INVALID_HANDLE_VALUE;
@@ -378,37 +371,8 @@ BOOL WINAPI on_console_event(DWORD event)
     return TRUE;
 }
 
-}  // namespace
-
-void begin_session()
-{
-    (void)SetConsoleCtrlHandler(on_console_event, TRUE);
-}
-
-FileKind file_kind(const std::string& name)
-{
-    const std::wstring wide = wide_name(name);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return FileKind::missing;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return FileKind::directory;
-    // Devices such as NUL and CON are written in place, as on POSIX.
-    const HANDLE handle = CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return FileKind::regular;
-    const DWORD type = GetFileType(handle);
-    (void)CloseHandle(handle);
-    return type == FILE_TYPE_DISK ? FileKind::regular : FileKind::other;
-}
-
-// Links are rare on Windows and need rights that users seldom have; a name
-// is taken as it is.
-std::string link_target(const std::string& name)
-{
-    return name;
-}
-
+// The part of a name that names its folder, with its last separator; empty
+// for a name in the current folder.
 std::string folder_of(const std::string& name)
 {
     // In the code pages of East Asia a byte that follows a lead byte may look
@@ -425,10 +389,169 @@ std::string folder_of(const std::string& name)
     return name.substr(0, folder);
 }
 
-bool may_replace(const std::string& name)
+// What a name leads to, after any links: its volume and index, which tell one
+// file from another whatever its names, its links, and whether it is a file
+// on a disk (not a device such as NUL or CON). Nothing when it cannot be seen.
+struct Looked {
+    BY_HANDLE_FILE_INFORMATION info{};
+    bool on_disk = false;
+};
+
+std::optional<Looked> look_at(const std::wstring& name)
 {
-    const DWORD attributes = GetFileAttributesW(wide_name(name).c_str());
-    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (!with_retries([&] {
+            handle = CreateFileW(name.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        }))
+        return std::nullopt;
+    Looked looked;
+    looked.on_disk = GetFileType(handle) == FILE_TYPE_DISK;
+    const bool known = !looked.on_disk || GetFileInformationByHandle(handle, &looked.info) != 0;
+    (void)CloseHandle(handle);
+    return known ? std::optional<Looked>(looked) : std::nullopt;
+}
+
+bool same_file(const BY_HANDLE_FILE_INFORMATION& one, const BY_HANDLE_FILE_INFORMATION& other)
+{
+    return one.dwVolumeSerialNumber == other.dwVolumeSerialNumber && one.nFileIndexHigh == other.nFileIndexHigh &&
+           one.nFileIndexLow == other.nFileIndexLow;
+}
+
+bool write_all(HANDLE handle, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), DWORD{1} << 30));
+        DWORD written = 0;
+        if (WriteFile(handle, bytes.data(), size, &written, nullptr) == 0 || written == 0)
+            return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+struct OwnFile {
+    Watch* watch = nullptr;
+    std::string name;
+    DWORD error = ERROR_SUCCESS;  // why none was created
+};
+
+// Creates a file of the program's own for writing, under the first name of
+// stem + suffix, stem + "1" + suffix ... that no file holds, so that no file
+// is ever replaced. It is not shared for deletion while it exists, so that no
+// other run takes it for a stale one, and watched, so that an interrupt
+// removes it.
+OwnFile create_own_file(const std::string& stem, std::string_view suffix)
+{
+    for (unsigned number = 0;; ++number) {
+        OwnFile own;
+        own.name = stem + (number == 0 ? std::string{} : std::to_string(number)) + std::string{suffix};
+        const std::wstring wide = wide_name(own.name);
+        if (wide.size() >= std::size(watches[0].name))
+            return {nullptr, {}, ERROR_FILENAME_EXCED_RANGE};
+        const HeldWatches held;
+        const auto free_watch = std::find_if(std::begin(watches), std::end(watches), [](const Watch& w) { return !w.used; });
+        if (free_watch == std::end(watches))
+            return {nullptr, {}, ERROR_TOO_MANY_OPEN_FILES};
+        // CREATE_NEW refuses a taken name, also one taken between a look and
+        // the creation. DELETE lets the interrupt's handler mark the file to go.
+        HANDLE handle = INVALID_HANDLE_VALUE;
+        if (!with_retries([&] {
+                handle = CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, kShareOwn, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+                return handle != INVALID_HANDLE_VALUE;
+            })) {
+            own.error = GetLastError();
+            if (own.error == ERROR_FILE_EXISTS || own.error == ERROR_ALREADY_EXISTS ||
+                GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES)
+                continue;
+            return {nullptr, {}, own.error};
+        }
+        std::copy(wide.begin(), wide.end(), free_watch->name);
+        free_watch->name[wide.size()] = L'\0';
+        free_watch->held = handle;
+        free_watch->used = true;
+        own.watch = &*free_watch;
+        return own;
+    }
+}
+
+// The watch gives up its handle on the file, which no other program could
+// then remove or rename, just before the program itself does.
+void let_go(Watch& watch)
+{
+    if (watch.held != INVALID_HANDLE_VALUE)
+        (void)CloseHandle(watch.held);
+    watch.held = INVALID_HANDLE_VALUE;
+}
+
+void remove_own_file(Watch& watch)
+{
+    const HeldWatches held;
+    let_go(watch);
+    (void)with_retries([&] { return DeleteFileW(watch.name) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND; });
+    watch.used = false;
+}
+
+bool rename_into_place(Watch& watch, const std::wstring& target)
+{
+    const HeldWatches held;
+    let_go(watch);
+    if (!with_retries([&] {
+            return MoveFileExW(watch.name, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        }))
+        return false;
+    watch.used = false;
+    return true;
+}
+
+// Copies a whole result into the earlier file, as one run's: opened without
+// write sharing, so that another run writing the same result waits for it as
+// for any held file, and with the interrupt's handler kept waiting until the
+// result is whole. Its links and access list stay.
+bool copy_in(const std::wstring& target, const BY_HANDLE_FILE_INFORMATION& earlier, std::string_view result)
+{
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (!with_retries([&] {
+            handle = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        }))
+        return false;
+    BY_HANDLE_FILE_INFORMATION now{};
+    bool done = GetFileInformationByHandle(handle, &now) != 0 && same_file(now, earlier);
+    if (done) {
+        const HeldWatches held;
+        done = SetEndOfFile(handle) != 0 && write_all(handle, result);
+    }
+    return CloseHandle(handle) != 0 && done;
+}
+
+// Removes the own files that runs of the program stopped without a chance to
+// clean up (a power cut, a killed process) left in `folder`: a running
+// program's own file is not shared for deletion, so the removal fails for it
+// alone. Never any other name.
+void remove_stale_partials(const std::string& folder)
+{
+    const std::wstring wide_folder = wide_name(folder);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((wide_folder + L"mordavelle*.partial").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        // The pattern also matches short 8.3 names; only the long name counts.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            is_own_partial_name(std::wstring_view{found.cFileName}))
+            (void)DeleteFileW((wide_folder + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found) != 0);
+    (void)FindClose(search);
+}
+
+}  // namespace
+
+void begin_session()
+{
+    (void)SetConsoleCtrlHandler(on_console_event, TRUE);
 }
 
 std::FILE* open_for_reading(const std::string& name)
@@ -436,19 +559,6 @@ std::FILE* open_for_reading(const std::string& name)
     const HANDLE handle = CreateFileW(wide_name(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     return adopt_handle(handle, _O_RDONLY | _O_BINARY, "rb");
-}
-
-std::FILE* open_for_writing(const std::string& name)
-{
-    // A result written in place may be held for a moment as one replaced is.
-    std::FILE* file = nullptr;
-    (void)with_retries([&] {
-        file = _wfopen(wide_name(name).c_str(), L"wb");
-        if (file == nullptr)
-            SetLastError(_doserrno);
-        return file != nullptr;
-    });
-    return file;
 }
 
 std::optional<std::uint64_t> file_size(std::FILE* file)
@@ -460,145 +570,136 @@ std::optional<std::uint64_t> file_size(std::FILE* file)
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-OwnFile create_own_file(const std::string& name, const std::string& like)
+struct Replacement::State {
+    enum class Way { beside, in_place, through, own };
+    Way way = Way::own;
+    Watch* watch = nullptr;                 // the own file, beside a result or of its own
+    HANDLE handle = INVALID_HANDLE_VALUE;   // a device written straight through
+    std::wstring target;                    // the file a result takes the place of
+    BY_HANDLE_FILE_INFORMATION earlier{};   // that file, when there is one
+    std::string pending;                    // a result to be written in place, whole
+    bool ok = true;
+};
+
+Replacement::Replacement() = default;
+
+Replacement::~Replacement()
 {
-    // Windows keeps no permission bits: a read-only file is never replaced
-    // (may_replace), and a new file takes the folder's rights.
-    (void)like;
-    OwnFile own;
-    const std::wstring wide = wide_name(name);
-    if (wide.size() >= std::size(watches[0].name))
-        return own;
-    const HeldWatches held;
-    Watch* free_watch = nullptr;
-    for (Watch& watch : watches) {
-        if (!watch.used && free_watch == nullptr)
-            free_watch = &watch;
-    }
-    if (free_watch == nullptr)
-        return own;
-    // CREATE_NEW refuses a taken name, also one taken between a look and the
-    // creation. DELETE lets the interrupt's handler mark the file to go.
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    const bool created = with_retries([&] {
-        handle = CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, kShareOwn, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-        return handle != INVALID_HANDLE_VALUE;
-    });
-    if (!created) {
-        const DWORD error = GetLastError();
-        own.taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
-                    GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
-        return own;
-    }
-    HANDLE kept = INVALID_HANDLE_VALUE;
-    const HANDLE process = GetCurrentProcess();
-    if (DuplicateHandle(process, handle, process, &kept, 0, FALSE, DUPLICATE_SAME_ACCESS) == 0) {
-        (void)CloseHandle(handle);
-        (void)DeleteFileW(wide.c_str());
-        return own;
-    }
-    own.file = adopt_handle(handle, _O_WRONLY | _O_BINARY, "wb");
-    if (own.file == nullptr) {
-        (void)CloseHandle(kept);
-        (void)DeleteFileW(wide.c_str());
-        return own;
-    }
-    std::copy(wide.begin(), wide.end(), free_watch->name);
-    free_watch->name[wide.size()] = L'\0';
-    free_watch->held = kept;
-    free_watch->used = true;
-    own.watch = static_cast<int>(free_watch - watches);
-    return own;
+    abandon();
 }
 
-bool flush_to_disk(std::FILE* file)
+bool Replacement::open(const std::string& name, const std::vector<std::string>& inputs)
 {
-    if (std::fflush(file) != 0)
-        return false;
-    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-    return FlushFileBuffers(handle) != 0;
-}
-
-// Windows writes a file's cache out by itself as it fills; FlushFileBuffers
-// at the end waits for what is left.
-void start_write_back(std::FILE* file, std::uint64_t offset, std::uint64_t bytes)
-{
-    (void)file;
-    (void)offset;
-    (void)bytes;
-}
-
-bool may_rename_over(int watch, const std::string& target)
-{
+    abandon();
+    auto state = std::make_unique<State>();
+    state->target = wide_name(name);
+    const DWORD attributes = GetFileAttributesW(state->target.c_str());
+    const bool replaces = attributes != INVALID_FILE_ATTRIBUTES;
+    if (replaces) {
+        // Windows keeps no permission bits: a read-only file is the user's
+        // word that it must stay.
+        if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
+            return false;
+        const auto earlier = look_at(state->target);
+        if (!earlier)
+            return false;
+        if (!earlier->on_disk) {
+            state->way = State::Way::through;
+            state->handle = CreateFileW(state->target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (state->handle == INVALID_HANDLE_VALUE)
+                return false;
+            state_ = std::move(state);
+            return true;
+        }
+        for (const std::string& input : inputs) {
+            const auto read = look_at(wide_name(input));
+            if (read && read->on_disk && same_file(read->info, earlier->info))
+                return false;
+        }
+        state->earlier = earlier->info;
+    }
+    remove_stale_partials(folder_of(name));
     // A new file takes the rights of its folder, as a file that Explorer
     // saves does; what a rename would lose here is the earlier file's other
-    // names (hard links).
-    (void)watch;
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    if (!with_retries([&] {
-            handle = CreateFileW(wide_name(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-            return handle != INVALID_HANDLE_VALUE;
-        }))
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool single = GetFileInformationByHandle(handle, &info) != 0 && info.nNumberOfLinks == 1;
-    (void)CloseHandle(handle);
-    return single;
-}
-
-namespace {
-
-// The watch gives up its own handle on the file, which no other program could
-// then remove or rename, just before the program itself does.
-void let_go(Watch& watch)
-{
-    if (watch.held != INVALID_HANDLE_VALUE)
-        (void)CloseHandle(watch.held);
-    watch.held = INVALID_HANDLE_VALUE;
-}
-
-}  // namespace
-
-bool move_own_file(int watch, const std::string& target)
-{
-    const HeldWatches held;
-    Watch& moved = watches[watch];
-    let_go(moved);
-    const std::wstring wide_target = wide_name(target);
-    if (!with_retries([&] {
-            return MoveFileExW(moved.name, wide_target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-                   0;
-        }))
+    // names (hard links), or the link itself that the name is.
+    const OwnFile own = create_own_file(folder_of(name) + "mordavelle", ".partial");
+    const bool keeps_all = !replaces || (state->earlier.nNumberOfLinks == 1 &&
+                                         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0);
+    if (own.watch != nullptr && keeps_all) {
+        state->way = State::Way::beside;
+        state->watch = own.watch;
+    } else if (replaces && (own.watch != nullptr || own.error == ERROR_ACCESS_DENIED)) {
+        if (own.watch != nullptr)
+            remove_own_file(*own.watch);
+        state->way = State::Way::in_place;
+    } else {
         return false;
-    moved.used = false;
+    }
+    state_ = std::move(state);
     return true;
 }
 
-void remove_own_file(int watch)
+std::string Replacement::open_first_free(const std::string& stem, std::string_view suffix)
 {
-    const HeldWatches held;
-    Watch& removed = watches[watch];
-    let_go(removed);
-    (void)with_retries([&] { return DeleteFileW(removed.name) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND; });
-    removed.used = false;
+    abandon();
+    OwnFile own = create_own_file(stem, suffix);
+    if (own.watch == nullptr)
+        return {};
+    state_ = std::make_unique<State>();
+    state_->watch = own.watch;
+    return std::move(own.name);
 }
 
-void remove_stale_partials(const std::string& folder)
+bool Replacement::write(std::string_view bytes)
 {
-    const std::wstring wide_folder = wide_name(folder);
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((wide_folder + L"mordavelle*.partial").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    if (!state_ || !state_->ok)
+        return false;
+    State& state = *state_;
+    if (state.way == State::Way::in_place)
+        state.pending.append(bytes);
+    else
+        state.ok = write_all(state.watch != nullptr ? state.watch->held : state.handle, bytes);
+    return state.ok;
+}
+
+bool Replacement::commit()
+{
+    if (!state_)
+        return false;
+    State& state = *state_;
+    bool done = state.ok;
+    switch (state.way) {
+    case State::Way::own:
+        return done;
+    case State::Way::through:
+        done = CloseHandle(state.handle) != 0 && done;
+        state.handle = INVALID_HANDLE_VALUE;
+        break;
+    case State::Way::in_place:
+        done = done && copy_in(state.target, state.earlier, state.pending);
+        break;
+    case State::Way::beside:
+        // The new file reaches the disk before it takes the earlier one's
+        // place, so that a power cut leaves the earlier result or the new one.
+        done = done && FlushFileBuffers(state.watch->held) != 0 && rename_into_place(*state.watch, state.target);
+        if (!done)
+            abandon();
+        break;
+    }
+    state_.reset();
+    return done;
+}
+
+void Replacement::abandon()
+{
+    if (!state_)
         return;
-    do {
-        // The pattern also matches short 8.3 names; only the long name counts.
-        // A running program's own file is not shared for deletion, so the
-        // removal fails for it alone.
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && is_partial_name(found.cFileName))
-            (void)DeleteFileW((wide_folder + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found) != 0);
-    (void)FindClose(search);
+    if (state_->watch != nullptr && state_->watch->used)
+        remove_own_file(*state_->watch);
+    if (state_->handle != INVALID_HANDLE_VALUE)
+        (void)CloseHandle(state_->handle);
+    state_.reset();
 }
 
 // Large pages on Windows need a privilege that users do not hold; the buffer
