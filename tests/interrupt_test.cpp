@@ -81,7 +81,7 @@ struct StoppedReading {
     std::string typed;
     std::string list;
     std::string result;
-    std::string own_file;  // the file whose making shows how far the command is
+    std::string own_file;  // the file whose making shows how far the command is; none in place
     int signal_number;
 };
 
@@ -96,24 +96,35 @@ TEST_P(InterruptedReading, LeavesTheEarlierResultAndNothingOfItsOwn)
 {
     const StoppedReading& stopped = GetParam();
     e2e::Folder folder;
+    Files before = {{stopped.list, "<not a regular file>"}, {stopped.result, "earlier@result.se\n"}};
     folder.write(stopped.result, "earlier@result.se\n");
+    // A second link keeps a result in place, where nothing shows how far the command is.
+    if (stopped.own_file.empty()) {
+        folder.shell("ln " + stopped.result + " copy.txt");
+        before["copy.txt"] = "earlier@result.se\n";
+    }
     Feeder list(folder.path(), stopped.list);
     Running program(folder.path(), e2e::kRecordingProgram, Running::Console::pipes);
     program.type(stopped.typed);
     ASSERT_TRUE(list.wait_for_reader(program));
     // More than one piece of the list, and the pipe stays open after it.
     list.feed(addresses(0, 20000));
-    ASSERT_TRUE(appears(folder, stopped.own_file));
+    if (stopped.own_file.empty())
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    else
+        ASSERT_TRUE(appears(folder, stopped.own_file));
     program.signal(stopped.signal_number);
     EXPECT_TRUE(ended_by(program.wait(), stopped.signal_number));
-    EXPECT_EQ(folder.files(), (Files{{stopped.list, "<not a regular file>"}, {stopped.result, "earlier@result.se\n"}}));
+    EXPECT_EQ(folder.files(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, InterruptedReading,
     testing::Values(StoppedReading{"extraction_with_its_intermediate", "e text\nq\n", "text.txt", "textEPX.txt",
                                    "cleanfile.txt", SIGINT},
                     StoppedReading{"lower_case_with_its_result_begun", "l list\nq\n", "list.txt", "list_low.txt",
-                                   "mordavelle.partial", SIGTERM}),
+                                   "mordavelle.partial", SIGTERM},
+                    StoppedReading{"lower_case_with_its_result_in_place", "l list\nq\n", "list.txt", "list_low.txt",
+                                   "", SIGINT}),
     [](const testing::TestParamInfo<StoppedReading>& param) { return param.param.name; });
 
 }  // namespace

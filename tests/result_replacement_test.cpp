@@ -1,7 +1,8 @@
-// How a result takes the place of an earlier one: by a rename after the new
-// file has reached the disk where nothing but the content changes, in place
-// where a rename would lose the earlier file's owner, group or other links,
-// or where the folder takes no new file from the user.
+// What replacing a result must not harm: the lists the command reads, another
+// run writing the same result, a team mate's file, a file another user's link
+// leads to, a folder's rules, the user's own files of similar names. Each case
+// runs the program as an ordinary user would (through setpriv, made here when
+// the tests run as root), or on a small file system of its own.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,12 @@ namespace {
 
 using e2e::Files;
 
-const Files kLists = {{"m.txt", "Ann@x.se\n"}, {"m_low.txt", "earlier\n"}};
+const Files kLists = {{"m.txt", "Ann@x.se\n"}, {"m_low.txt", "earlier\n"}, {"all.txt", "a\nb\nc\n"},
+                      {"resp.txt", "b\n"}, {"t.txt", "<ann@x.se>\n"}};
 const std::string kTeam = "mordavelle-team";
+const std::string kLowered = "It is done, see file m_low.txt";
 
-// Makes the users of these tests: the result's owner, and a team mate who
+// Makes the users of these tests: a result's owner, and a team mate who
 // shares its group. Only the superuser may, and only the superuser needs to:
 // an ordinary user's permissions are those the tests are about.
 bool users_made()
@@ -30,99 +33,144 @@ bool users_made()
                         " >/dev/null 2>&1").c_str()) == 0;
 }
 
-const std::string kAsMate = "setpriv --reuid=mordavelle-mate --regid=" + kTeam + " --init-groups " +
-                            e2e::kRecordingProgram;
+const std::string kAsOwner = "setpriv --reuid=mordavelle-rt --regid=users --init-groups";
+const std::string kAsMate = "setpriv --reuid=mordavelle-mate --regid=" + kTeam + " --init-groups";
 
-// Owner, group, permission bits and number of links of the result.
-std::string owner_of_result(const e2e::Folder& folder)
+// A file system of its own, mounted in a user namespace and made ready by
+// `ready`; the program ($0) runs there, and what m_low.txt holds afterwards
+// is left in ../seen.
+std::string small_disk(const std::string& options, const std::string& ready)
 {
-    folder.shell("stat -c '%U:%G %a %h' m_low.txt > ../stat");
-    return e2e::read_file(folder.path() / ".." / "stat");
+    return "unshare -rm sh -c 'mkdir ../disk && mount -t tmpfs -o " + options + " tmpfs ../disk && cp * ../disk/ && "
+           "cd ../disk && " + ready + "; \"$0\"; status=$?; cat m_low.txt > ../seen; exit $status'";
 }
 
-TEST(ResultInPlace, SharedGroupResultKeepsItsOwnerAndGroupWhenATeamMateWritesIt)
+struct Harm {
+    std::string name;
+    std::string setup;  // run by the superuser in the folder first
+    std::string as;     // what the program runs under: a user, a small file system, a tracer
+    std::string typed;
+    std::string shown;  // the last lines the command shows
+    int status;
+    std::string look;   // a command run in the folder afterwards
+    std::string seen;   // all it prints
+};
+
+void PrintTo(const Harm& harm, std::ostream* out)
 {
-    if (!users_made())
-        GTEST_SKIP() << "only the superuser can make the users that show whose file a result stays";
-    e2e::Folder folder;
-    folder.write(kLists);
-    folder.shell("chown mordavelle-rt:" + kTeam + " m_low.txt && chmod 0664 m_low.txt && chmod 0777 .");
-    EXPECT_EQ(folder.run_shell("l m\nq\n", kAsMate).status, 0);
-    EXPECT_EQ(folder.files(), e2e::with(kLists, "m_low.txt", "ann@x.se\n"));
-    EXPECT_EQ(owner_of_result(folder), "mordavelle-rt:" + kTeam + " 664 1\n");
+    *out << harm.name;
 }
 
-// A folder where the user may not create a file, or not remove another's.
-class FolderClosedToTheUser : public testing::TestWithParam<std::string> {};
+const std::vector<Harm> kHarms = {
+    {"list_hard_linked_as_its_result", "ln -f m.txt m_low.txt", "", "l m",
+     "can't write file m_low.txt\nShutting down...", 1, "cat m.txt", "Ann@x.se\n"},
+    {"list_linked_as_its_sorted_result", "ln -s m.txt m_a.txt", "", "a m",
+     "can't make file m_a.txt\nShutting down...", 1, "cat m.txt", "Ann@x.se\n"},
+    {"list_of_all_linked_as_the_reminders", "ln -s all.txt Reminders.txt", "", "s all resp",
+     "cannot write output file\nExiting...", 1, "cat all.txt", "a\nb\nc\n"},
+    {"text_linked_as_its_addresses", "ln -s t.txt tEPX.txt", "", "e t", "can't make file tEPX.txt\nExiting...", 1,
+     "cat t.txt && ls", "<ann@x.se>\nall.txt\nm.txt\nm_low.txt\nresp.txt\nt.txt\ntEPX.txt\n"},
+    {"result_in_place_that_another_run_holds", "ln m_low.txt copy.txt && (flock m_low.txt sleep 4 &) && sleep 0.2",
+     "", "l m", "can't write file m_low.txt\nShutting down...", 1, "cat m_low.txt", "earlier\n"},
+    {"result_in_place_held_for_a_moment", "ln m_low.txt copy.txt && (flock m_low.txt sleep 0.6 &) && sleep 0.2", "",
+     "l m", kLowered, 0, "cat copy.txt", "ann@x.se\n"},
+    {"no_free_inode", "", small_disk("nr_inodes=32", "(i=0; while : > f$i; do i=$((i+1)); done) 2>/dev/null"),
+     "l m", "can't write file m_low.txt\nShutting down...", 1, "cat ../seen", "earlier\n"},
+    {"full_disk_in_place", "seq -f Ann.Lee%g@hr.se 4000 > m.txt",
+     small_disk("size=256k", "ln m_low.txt copy.txt && (cat /dev/zero > fill) 2>/dev/null"), "l m",
+     "can't write file m_low.txt\nShutting down...", 1, "cat ../seen", "earlier\n"},
+    {"link_planted_in_a_shared_folder",
+     "mkdir ../own && echo notes > ../own/notes.txt && echo stale > ../own/mordavelle.partial && "
+     "chown -R mordavelle-rt ../own && chmod 0700 ../own && ln -s ../own/notes.txt Reminders.txt && "
+     "chown -h mordavelle-mate Reminders.txt && chmod 1777 .",
+     kAsOwner, "s all resp", "cannot write output file\nExiting...", 1, "cat ../own/*", "stale\nnotes\n"},
+    {"team_mates_result", "chown mordavelle-rt:" + kTeam + " m_low.txt && chmod 0664 m_low.txt && chmod 0777 .",
+     kAsMate, "l m", kLowered, 0, "stat -c %U:%G:%a:%h m_low.txt && cat m_low.txt",
+     "mordavelle-rt:" + kTeam + ":664:1\nann@x.se\n"},
+    {"team_mates_result_in_a_root_folder", "chown mordavelle-rt:" + kTeam + " m_low.txt && chmod 0666 m_low.txt",
+     kAsMate, "l m", kLowered, 0, "stat -c %U:%G:%a:%h m_low.txt && cat m_low.txt",
+     "mordavelle-rt:" + kTeam + ":666:1\nann@x.se\n"},
+    {"team_mates_result_in_a_sticky_folder",
+     "chown mordavelle-rt:" + kTeam + " m_low.txt && chmod 0666 m_low.txt && chmod 1777 .", kAsMate, "l m",
+     kLowered, 0, "stat -c %U:%G:%a:%h m_low.txt && cat m_low.txt", "mordavelle-rt:" + kTeam + ":666:1\nann@x.se\n"},
+    {"result_with_a_second_link", "ln m_low.txt copy.txt", "", "l m", kLowered, 0, "cat copy.txt", "ann@x.se\n"},
+    {"folder_with_a_default_access_list",
+     "rm m_low.txt && chmod 0777 . && setfacl -d -m u::rw,g::r,g:" + kTeam + ":rw,o::- .", kAsOwner, "l m", kLowered,
+     0, "getfacl -cp m_low.txt", "user::rw-\ngroup::r--\ngroup:" + kTeam + ":rw-\nmask::rw-\nother::---\n\n"},
+    {"earlier_results_attributes", "setfattr -n user.tags -v work m_low.txt", "", "l m", kLowered, 0,
+     "getfattr -n user.tags --only-values m_low.txt && cat m_low.txt", "workann@x.se\n"},
+    {"private_while_written", "echo earlier > tEPX.txt && chmod 0644 tEPX.txt", "strace -f -o ../trace -e trace=openat",
+     "e t", "Done, results in: tEPX.txt", 0, "grep -o \"O_EXCL|O_CLOEXEC, 0[0-7]*\" ../trace && stat -c %a tEPX.txt",
+     "O_EXCL|O_CLOEXEC, 0600\nO_EXCL|O_CLOEXEC, 0600\n644\n"},
+    {"users_files_of_similar_names",
+     "for f in mordavelle-notes mordavelleX mordavelle12 my; do echo x > $f.partial; done", "", "l m", kLowered, 0,
+     "ls *.partial", "mordavelle-notes.partial\nmordavelleX.partial\nmy.partial\n"},
+    {"own_file_another_run_holds", "echo busy > mordavelle.partial", "flock mordavelle.partial", "l m", kLowered, 0,
+     "cat mordavelle.partial m_low.txt", "busy\nann@x.se\n"},
+};
 
-TEST_P(FolderClosedToTheUser, WritesAResultOpenToAllInPlace)
+class ResultReplacement : public testing::TestWithParam<Harm> {};
+
+TEST_P(ResultReplacement, HarmsNothingButTheResult)
 {
-    if (!users_made())
-        GTEST_SKIP() << "only the superuser can make a user to whom the folder is closed";
-    e2e::Folder folder;
-    folder.write(kLists);
-    folder.shell("chown mordavelle-rt:" + kTeam + " m_low.txt && chmod 0666 m_low.txt && chmod " + GetParam() + " .");
-    EXPECT_EQ(folder.run_shell("l m\nq\n", kAsMate).status, 0);
-    EXPECT_EQ(folder.files(), e2e::with(kLists, "m_low.txt", "ann@x.se\n"));
-    EXPECT_EQ(owner_of_result(folder), "mordavelle-rt:" + kTeam + " 666 1\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(OwnedByRootOrSticky, FolderClosedToTheUser, testing::Values("0755", "1777"));
-
-TEST(ResultInPlace, ResultWithASecondLinkStaysLinked)
-{
-    e2e::Folder folder;
-    folder.write(kLists);
-    folder.shell("ln m_low.txt copy.txt");
-    EXPECT_EQ(folder.run("l m\nq\n").status, 0);
-    EXPECT_EQ(folder.files(), e2e::with(e2e::with(kLists, "m_low.txt", "ann@x.se\n"), "copy.txt", "ann@x.se\n"));
-}
-
-TEST(ResultInPlace, FullDiskWhileWritingIsReportedWithTheCommandsFailure)
-{
-    if (std::system("unshare -rm true 2>/dev/null") != 0)
+    const Harm& harm = GetParam();
+    if (harm.as.starts_with("setpriv") && !users_made())
+        GTEST_SKIP() << "only the superuser can make the users these cases are about";
+    if (harm.as.starts_with("unshare") && std::system("unshare -rm true 2>/dev/null") != 0)
         GTEST_SKIP() << "user namespaces are not allowed here, so no small file system can be mounted";
     e2e::Folder folder;
-    std::string list;
-    for (int i = 0; i < 4000; ++i)
-        list += "Ann.Lee" + std::to_string(i) + "@hr.se\n";
-    folder.write(e2e::with(kLists, "m.txt", list));
-    // The second link keeps the result in place; then the file system is filled up.
-    const auto result = folder.run_shell("l m\nq\n",
-        "unshare -rm sh -c 'mkdir ../disk && mount -t tmpfs -o size=256k tmpfs ../disk && cp * ../disk/ && cd ../disk "
-        "&& ln m_low.txt copy.txt && (cat /dev/zero > fill) 2>/dev/null; exec " + e2e::kRecordingProgram + "'");
-    EXPECT_NE(result.out.find("\ncan't write file m_low.txt\nShutting down...\n"), std::string::npos) << result.out;
-    EXPECT_EQ(result.out.find("It is done"), std::string::npos) << result.out;
-    EXPECT_EQ(result.status, 1);
+    folder.write(kLists);
+    if (!harm.setup.empty())
+        folder.shell(harm.setup);
+    const auto result = folder.run_shell(harm.typed + "\nq\n", harm.as + " " + e2e::kRecordingProgram);
+    EXPECT_NE(result.out.find("\n" + harm.shown + "\n"), std::string::npos) << result.out;
+    EXPECT_EQ(result.status, harm.status) << result.out;
+    EXPECT_EQ(folder.run_shell("", "sh -c '" + harm.look + "'").out, harm.seen);
 }
 
-TEST(ResultByRename, NewFileReachesTheDiskBeforeTheRenameAndTheFolderAfter)
+INSTANTIATE_TEST_SUITE_P(Cases, ResultReplacement, testing::ValuesIn(kHarms),
+                         [](const testing::TestParamInfo<Harm>& param) { return param.param.name; });
+
+// The system calls of a run of L over a list of `bytes` bytes, under strace.
+std::string traced_calls(std::size_t bytes, const std::string& calls)
+{
+    e2e::Folder folder;
+    std::string list;
+    for (int i = 0; list.size() < bytes; ++i)
+        list += "Ann.Lee" + std::to_string(i) + "@hr.se\n";
+    folder.write(e2e::with(kLists, "m.txt", list));
+    (void)folder.run_shell("l m\nq\n", "strace -f -o ../trace -e trace=" + calls + " " + e2e::kRecordingProgram);
+    return e2e::read_file(folder.path() / ".." / "trace");
+}
+
+TEST(ResultByRename, IsSentToTheDiskWhileWrittenAndFlushedBeforeTheRenameAndTheFolderAfter)
 {
     if (std::system("strace -V >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "strace is not installed";
-    e2e::Folder folder;
-    folder.write(kLists);
-    (void)folder.run_shell("l m\nq\n", "strace -f -o ../trace -e trace=fdatasync,fsync,rename,renameat,renameat2 " +
-                                           e2e::kRecordingProgram);
-    std::istringstream trace(e2e::read_file(folder.path() / ".." / "trace"));
+    std::istringstream trace(traced_calls(9 << 20, "sync_file_range,fdatasync,fsync,rename,renameat,renameat2"));
     std::string calls;
     const std::regex call(R"(^\d+ +(\w+)\(.*= 0$)");
     std::smatch found;
     for (std::string line; std::getline(trace, line);) {
         if (std::regex_match(line, found, call))
-            calls += found[1].str().starts_with("rename") ? "rename " : "sync ";
+            calls += found[1].str().starts_with("rename") ? "rename " : found[1] == "sync_file_range" ? "send " : "sync ";
     }
-    EXPECT_EQ(calls, "sync rename sync ");
+    EXPECT_EQ(calls, "send sync rename sync ");
 }
 
-TEST(OwnFiles, OneThatARunningProgramHoldsIsKept)
+TEST(OwnFiles, AStaleOneIsRemovedOnlyIfItsNameStillNamesTheFileLocked)
 {
+    if (std::system("strace -V >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "strace is not installed";
     e2e::Folder folder;
-    folder.write(e2e::with(kLists, "mordavelle.partial", "busy\n"));
-    // flock holds the file locked as a running program holds its own.
-    const auto result = folder.run_shell("l m\nq\n", "flock mordavelle.partial " + e2e::kRecordingProgram);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(folder.files(), e2e::with(e2e::with(kLists, "m_low.txt", "ann@x.se\n"), "mordavelle.partial", "busy\n"));
+    folder.write(e2e::with(kLists, "mordavelle.partial", "stale\n"));
+    // Each lock is taken two seconds late; meanwhile a new file takes the stale one's name.
+    (void)folder.run_shell("l m\nq\n",
+        "sh -c '(sleep 1; rm mordavelle.partial; echo new > mordavelle.partial) & ASAN_OPTIONS=detect_leaks=0 "
+        "exec strace -f -o /dev/null -e trace=flock -e inject=flock:delay_exit=2000000 \"$0\"' " +
+        e2e::kRecordingProgram);
+    EXPECT_EQ(folder.files(),
+              e2e::with(e2e::with(kLists, "m_low.txt", "ann@x.se\n"), "mordavelle.partial", "new\n"));
 }
 
 }  // namespace

@@ -40,6 +40,19 @@ TEST(SessionSignals, QuitDuringTheTonesKeepsTheResultAndGivesTheTerminalItsColou
     EXPECT_TRUE(program.shown().ends_with("\x1b[0m"));
 }
 
+TEST(SessionSignals, AnInterruptIgnoredAtTheStartStaysIgnored)
+{
+    e2e::Folder folder;
+    folder.write("run.sh", "#!/bin/sh\ntrap '' HUP\nexec '" + e2e::kRecordingProgram + "'\n");
+    folder.shell("chmod +x run.sh");
+    e2e::Running program(folder.path(), (folder.path() / "run.sh").string(), e2e::Running::Console::pipes);
+    ASSERT_TRUE(program.read_until("Q/q to quit")) << program.shown();
+    program.signal(SIGHUP);
+    program.type("q\n");
+    const int status = program.wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
 TEST(SessionSignals, ResultBeyondTheFileSizeLimitIsReportedAndTheEarlierOneKept)
 {
     e2e::Folder folder;
