@@ -222,14 +222,15 @@ bool reserve(int descriptor, std::size_t size)
 
 // Another run writing the same result in place holds it locked for a moment:
 // the lock is tried again after short waits that grow, for about two seconds.
+// A file system without locks leaves the file unguarded, as it does own files.
 bool lock_within_two_seconds(int descriptor)
 {
     constexpr std::chrono::milliseconds kPatience{2000};
     std::chrono::milliseconds waited{0};
     for (std::chrono::milliseconds wait{10};; wait *= 2) {
-        if (flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+        if (flock(descriptor, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK)
             return true;
-        if (errno != EWOULDBLOCK || waited >= kPatience)
+        if (waited >= kPatience)
             return false;
         const auto nap = std::min(wait, kPatience - waited);
         std::this_thread::sleep_for(nap);
