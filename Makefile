@@ -1,5 +1,5 @@
 # A thin wrapper over CMake: every target configures what it needs and builds.
-.PHONY: all build run test test-sanitize coverage lint fuzz bench clean
+.PHONY: all prerequisites build run test test-sanitize coverage lint fuzz bench clean
 
 BUILD_DIR := build
 RELEASE := $(BUILD_DIR)/release
@@ -7,8 +7,14 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 all: build
 
+# What the build needs: CMake, Ninja, a C++20 compiler and GoogleTest. On
+# Debian and Ubuntu the missing ones are installed with apt-get; elsewhere they
+# are named and make stops. Silent when all of it is there.
+prerequisites:
+	@tools/prerequisites
+
 # CMAKE_ARGS passes options to the first configure, e.g. -DMORDAVELLE_WERROR=ON.
-$(RELEASE)/build.ninja:
+$(RELEASE)/build.ninja: | prerequisites
 	cmake --preset release $(CMAKE_ARGS)
 
 build: $(RELEASE)/build.ninja
