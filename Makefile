@@ -103,7 +103,8 @@ dist: $(WINDOWS)/build.ninja
 # Installing on Linux: bin/mordavelle, share/man/man1/mordavelle.1.gz and
 # share/doc/mordavelle/ (README.md, copyright, changelog.gz) under PREFIX.
 # DESTDIR, when set, goes in front of every path, as packagers expect. Each
-# install adds the files it put to INSTALLED, and `make uninstall` removes them.
+# install adds the files it put to INSTALLED, DESTDIR included (CMake's own
+# list leaves it out), and `make uninstall` removes them.
 PREFIX ?= /usr/local
 PACKAGE := $(BUILD_DIR)/package
 INSTALLED := $(BUILD_DIR)/installed.txt
@@ -111,7 +112,7 @@ INSTALLED := $(BUILD_DIR)/installed.txt
 
 install: build
 	cmake --install $(RELEASE) --prefix $(PREFIX)
-	cat $(RELEASE)/install_manifest.txt >> $(INSTALLED) && echo >> $(INSTALLED)
+	awk -v destdir="$$DESTDIR" '{ print destdir $$0 }' $(RELEASE)/install_manifest.txt >> $(INSTALLED)
 
 # The program's own folder of documents goes with its files. The list is kept
 # until every file on it is gone.
