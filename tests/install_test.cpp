@@ -18,11 +18,11 @@ namespace {
 const std::string kVersion = MORDAVELLE_VERSION;
 
 // make with the folder as its build folder and this build as the release
-// build, which is taken as built.
+// build, which is taken as built; nothing of a make that runs the tests.
 std::string make(const std::string& targets)
 {
-    return "make -s --no-print-directory -C '" MORDAVELLE_SOURCE_DIR "' -o build " + targets +
-           " RELEASE='" MORDAVELLE_BUILD_DIR "' BUILD_DIR=\"$PWD\" PREFIX=\"$PWD/prefix\" >> make.log";
+    return "MAKEFLAGS= make -s --no-print-directory -C '" MORDAVELLE_SOURCE_DIR "' -o build " + targets +
+           " RELEASE='" MORDAVELLE_BUILD_DIR "' BUILD_DIR=\"$PWD\" PREFIX=\"$PWD/prefix\" DESTDIR= >> make.log";
 }
 
 // Installs the build into the folder's "prefix" and gives back that path. CMake
