@@ -1,5 +1,5 @@
 # A thin wrapper over CMake: every target configures what it needs and builds.
-.PHONY: all build run test test-sanitize coverage lint fuzz bench clean
+.PHONY: all prerequisites build run test test-sanitize coverage lint fuzz bench clean
 
 BUILD_DIR := build
 RELEASE := $(BUILD_DIR)/release
@@ -7,8 +7,14 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 all: build
 
+# What the build needs: CMake, Ninja, a C++20 compiler and GoogleTest. On
+# Debian and Ubuntu the missing ones are installed with apt-get; elsewhere they
+# are named and make stops. Silent when all of it is there.
+prerequisites:
+	@tools/prerequisites
+
 # CMAKE_ARGS passes options to the first configure, e.g. -DMORDAVELLE_WERROR=ON.
-$(RELEASE)/build.ninja:
+$(RELEASE)/build.ninja: | prerequisites
 	cmake --preset release $(CMAKE_ARGS)
 
 build: $(RELEASE)/build.ninja
@@ -94,15 +100,28 @@ dist: $(WINDOWS)/build.ninja
 	cmake --preset windows $(CMAKE_ARGS) > /dev/null
 	cmake --build $(WINDOWS) --target dist -j $(JOBS)
 
-# Installing on Linux: bin/mordavelle, share/man/man1/mordavelle.1 and
-# share/doc/mordavelle/README.md under PREFIX. DESTDIR, when set, goes in
-# front of every path, as packagers expect.
+# Installing on Linux: bin/mordavelle, share/man/man1/mordavelle.1.gz and
+# share/doc/mordavelle/ (README.md, copyright, changelog.gz) under PREFIX.
+# DESTDIR, when set, goes in front of every path, as packagers expect. Each
+# install adds the files it put to INSTALLED, DESTDIR included (CMake's own
+# list leaves it out), and `make uninstall` removes them.
 PREFIX ?= /usr/local
 PACKAGE := $(BUILD_DIR)/package
-.PHONY: install package
+INSTALLED := $(BUILD_DIR)/installed.txt
+.PHONY: install uninstall package
 
 install: build
 	cmake --install $(RELEASE) --prefix $(PREFIX)
+	awk -v destdir="$$DESTDIR" '{ print destdir $$0 }' $(RELEASE)/install_manifest.txt >> $(INSTALLED)
+
+# The program's own folder of documents goes with its files. The list is kept
+# until every file on it is gone.
+uninstall:
+	@[ -f $(INSTALLED) ] || { echo "Nothing to remove: make install has put nothing ($(INSTALLED) is not there)"; exit 0; }; \
+	sort -u $(INSTALLED) | while IFS= read -r file; do \
+		[ -z "$$file" ] || rm -fv "$$file" || exit 1; \
+		case $$file in */doc/mordavelle/*) rmdir "$${file%/*}" 2> /dev/null || true;; esac; \
+	done && rm $(INSTALLED)
 
 # Packages made by CPack from the same install: a .deb (its Depends found by
 # dpkg-shlibdeps) and a .tar.gz, in build/package/.

@@ -1,42 +1,74 @@
-// Installing on POSIX systems: `cmake --install` into a scratch prefix gives a
-// program that runs, its manual page and the README, and the manual page
-// renders without a warning and tells of every menu letter and its files.
+// Installing on POSIX systems: `make install` of this build into a scratch
+// prefix gives a program that runs, its manual page, the README, the copyright
+// and the changelog, and `make uninstall` takes them away again; the manual
+// page renders without a warning and tells of every menu letter and its files.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
 const std::string kVersion = MORDAVELLE_VERSION;
 
-// Installs the build into the folder's "prefix" and gives back that path.
+// make with the folder as its build folder and this build as the release
+// build, which is taken as built; nothing of a make that runs the tests.
+std::string make(const std::string& targets)
+{
+    return "MAKEFLAGS= make -s --no-print-directory -C '" MORDAVELLE_SOURCE_DIR "' -o build " + targets +
+           " RELEASE='" MORDAVELLE_BUILD_DIR "' BUILD_DIR=\"$PWD\" PREFIX=\"$PWD/prefix\" DESTDIR= >> make.log";
+}
+
+// Installs the build into the folder's "prefix" and gives back that path. CMake
+// lists what it installed in the one build folder, so tests take turns at it.
 std::filesystem::path install(const e2e::Folder& folder)
 {
-    folder.shell("'" CMAKE_COMMAND "' --install '" MORDAVELLE_BUILD_DIR "' --prefix prefix > install.log");
+    const int lock = ::open(MORDAVELLE_BUILD_DIR "/install.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ::flock(lock, LOCK_EX);
+    folder.shell(make("install"));
+    ::close(lock);
     return folder.path() / "prefix";
 }
 
-// The installed manual page's source.
-std::string installed_manual_page(const e2e::Folder& folder)
+// An installed file, uncompressed.
+std::string installed(const e2e::Folder& folder, const std::string& file)
 {
-    std::ifstream in(install(folder) / "share/man/man1/mordavelle.1");
-    std::ostringstream page;
-    page << in.rdbuf();
-    return page.str();
+    return folder.run_shell("", "gzip -dc " + (install(folder) / file).string()).out;
 }
 
-TEST(Install, PutsProgramManualPageAndReadmeUnderThePrefix)
+std::string files_under(const e2e::Folder& folder, const std::string& path)
+{
+    return folder.run_shell("", "sh -c 'cd " + path + " && find . -type f | sort'").out;
+}
+
+TEST(Install, PutsTheProgramItsManualPageAndItsDocumentsUnderThePrefix)
 {
     e2e::Folder folder;
-    const auto prefix = install(folder);
-    EXPECT_TRUE(std::filesystem::is_regular_file(prefix / "bin/mordavelle"));
-    EXPECT_TRUE(std::filesystem::is_regular_file(prefix / "share/man/man1/mordavelle.1"));
-    EXPECT_TRUE(std::filesystem::is_regular_file(prefix / "share/doc/mordavelle/README.md"));
+    install(folder);
+    EXPECT_EQ(files_under(folder, "prefix"), "./bin/mordavelle\n./share/doc/mordavelle/README.md\n"
+                                             "./share/doc/mordavelle/changelog.gz\n./share/doc/mordavelle/copyright\n"
+                                             "./share/man/man1/mordavelle.1.gz\n");
+}
+
+TEST(Install, UninstallRemovesWhatInstallPut)
+{
+    e2e::Folder folder;
+    install(folder);
+    folder.shell(make("uninstall"));
+    EXPECT_EQ(files_under(folder, "."), "./make.log\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "prefix/share/doc/mordavelle"));
+}
+
+TEST(Install, ChangelogBeginsWithThisVersion)
+{
+    e2e::Folder folder;
+    EXPECT_TRUE(installed(folder, "share/doc/mordavelle/changelog.gz").starts_with("mordavelle (" + kVersion + ") "));
 }
 
 TEST(Install, InstalledProgramShowsTheMenuAndQuits)
@@ -54,7 +86,7 @@ TEST(ManualPage, RendersWithoutAWarning)
         GTEST_SKIP() << "groff is not installed";
     e2e::Folder folder;
     install(folder);
-    const auto result = folder.run_shell("", "groff -man -z -ww prefix/share/man/man1/mordavelle.1");
+    const auto result = folder.run_shell("", "gzip -dc prefix/share/man/man1/mordavelle.1.gz | groff -man -z -ww");
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.events.empty()) << result.events.front();
 }
@@ -62,7 +94,7 @@ TEST(ManualPage, RendersWithoutAWarning)
 TEST(ManualPage, HasTheSectionsAndTheVersion)
 {
     e2e::Folder folder;
-    const std::string page = installed_manual_page(folder);
+    const std::string page = installed(folder, "share/man/man1/mordavelle.1.gz");
     for (const std::string section :
          {"NAME", "SYNOPSIS", "DESCRIPTION", "FILES", "EXIT STATUS", "ENVIRONMENT", "EXAMPLES", "SEE ALSO"})
         EXPECT_NE(page.find("\n.SH " + section + "\n"), std::string::npos) << section;
@@ -73,7 +105,7 @@ TEST(ManualPage, HasTheSectionsAndTheVersion)
 TEST(ManualPage, TellsOfEveryMenuLetterAndTheNamesItReadsAndWrites)
 {
     e2e::Folder folder;
-    const std::string page = installed_manual_page(folder);
+    const std::string page = installed(folder, "share/man/man1/mordavelle.1.gz");
     for (const std::string letter : {"A", "C", "D", "E", "J", "L", "N", "S", "H", "Q"})
         EXPECT_NE(page.find("\n.TP\n.B " + letter + "\n"), std::string::npos) << letter;
     for (const std::string name : {"stem _a.txt", "stem DEPT.txt", "stem EPX.txt", "one _ two .txt", "stem _low.txt",
