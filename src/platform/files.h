@@ -22,9 +22,10 @@ void begin_session();
 // The line end of a text file on this system: CR LF on Windows, LF elsewhere.
 std::string_view file_line_end();
 
-// True where a byte 0x1A ends a text file's text, as the C runtime's text
-// mode reads it on Windows; elsewhere it is a byte like any other.
-bool text_ends_at_eof_byte();
+// True where a byte 0x1A in a text file separates entries as a blank does:
+// on Windows, where older programs end a text with it and copy /b leaves it
+// in the middle of the files it joins; elsewhere it is a byte like any other.
+bool eof_byte_is_blank();
 
 // The UTF-8 of a text saved in the ANSI code page, as Notepad saved lists
 // before it saved UTF-8: the system's code page on Windows, Windows-1252

@@ -224,7 +224,7 @@ std::string_view file_line_end()
     return "\r\n";
 }
 
-bool text_ends_at_eof_byte()
+bool eof_byte_is_blank()
 {
     return true;
 }

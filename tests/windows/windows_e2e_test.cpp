@@ -240,15 +240,19 @@ TEST(SwedishNamesFailure, MissingListIsNamedAsTyped)
 
 // Lists as Windows editors save them.
 
-TEST(WindowsText, EndOfTextByteEndsTheList)
+TEST(WindowsText, EndOfFileByteSeparatesEntriesAndWordsAsABlankDoes)
 {
-    // copy /a and older editors end a text with 0x1A; what follows is not read.
-    const Files before = {{"dos.txt", "ann@x.se\r\nbo@y.se\r\n\x1a" "ghost@z.se\r\n"}};
+    // copy con and older editors end a text with 0x1A, and copy /b keeps it
+    // where it joins such a file to another: what follows is still read.
+    const Files before = {{"dos.txt", "ann@x.se\r\nbo@y.se\r\n\x1a" "Cy@z.se\x1a" "dy@w.se\x1a"}};
     e2e::Folder folder;
     folder.write(before);
-    const auto result = folder.run("c dos\r\na dos\r\nq\r\n");
-    EXPECT_EQ(result.out.substr(0, kMenu.size() + counted("dos.txt", 2).size()), kMenu + counted("dos.txt", 2));
-    EXPECT_EQ(folder.files(), with(before, "dos_a.txt", "ann@x.se\r\nbo@y.se\r\n"));
+    const auto result = folder.run("c dos\r\na dos\r\nl dos\r\ne dos\r\nq\r\n");
+    EXPECT_EQ(result.out.substr(0, kMenu.size() + counted("dos.txt", 4).size()), kMenu + counted("dos.txt", 4));
+    Files after = with(before, "dos_a.txt", "Cy@z.se\r\nann@x.se\r\nbo@y.se\r\ndy@w.se\r\n");
+    after["dos_low.txt"] = "ann@x.se\r\nbo@y.se\r\ncy@z.se\r\ndy@w.se\r\n";
+    after["dosEPX.txt"] = "ann@x.se\r\nbo@y.se\r\nCy@z.se\r\ndy@w.se\r\n";
+    EXPECT_EQ(folder.files(), after);
 }
 
 TEST(WindowsText, UnicodeAndUtf8WithMarkAreReadAsTheirText)

@@ -133,19 +133,9 @@ TextEncoding detect_encoding(std::string_view first_bytes)
     return TextEncoding::plain;
 }
 
-std::size_t text_end(std::string_view text, EndOfText rule)
-{
-    if (rule == EndOfText::none || text.empty())
-        return text.size();
-    const void* const found = std::memchr(text.data(), kEndOfTextByte, text.size());
-    return found == nullptr ? text.size() : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
-}
-
 std::span<char> TextDecoder::decode(std::span<char> piece, std::string& out)
 {
     out.clear();
-    if (ended_)
-        return {};
     if (!decided_) {
         // The beginning is held until it shows whether it is a mark, which
         // takes at most the first few bytes.
@@ -173,7 +163,7 @@ std::span<char> TextDecoder::decode(std::span<char> piece, std::string& out)
     }
     if (unit_size(encoding_) != 0) {
         decode_units(std::string_view(piece.data(), piece.size()), out);
-        return cut(std::span<char>(out));
+        return apply_rule(std::span<char>(out));
     }
     if (held_.empty())
         return plain_text(piece);
@@ -186,8 +176,6 @@ std::span<char> TextDecoder::decode(std::span<char> piece, std::string& out)
 std::span<char> TextDecoder::finish(std::string& out)
 {
     out.clear();
-    if (ended_)
-        return {};
     if (!decided_) {
         // The file ended within its first bytes: they tell what they can.
         const std::string beginning = decide();
@@ -207,7 +195,7 @@ std::span<char> TextDecoder::finish(std::string& out)
     }
     held_.clear();
     high_surrogate_ = 0;
-    return cut(std::span<char>(out));
+    return apply_rule(std::span<char>(out));
 }
 
 std::string TextDecoder::decide()
@@ -228,7 +216,7 @@ std::string TextDecoder::decide()
 // be the beginning of one keeps those bytes back for the next piece.
 std::span<char> TextDecoder::plain_text(std::span<char> text)
 {
-    text = cut(text);
+    text = apply_rule(text);
     if (text.empty())
         return text;
     char* at = text.data();
@@ -237,7 +225,7 @@ std::span<char> TextDecoder::plain_text(std::span<char> text)
         if (std::string_view(at, static_cast<std::size_t>(end - at)).starts_with(kUtf8Bom)) {
             std::fill_n(at, kUtf8Bom.size(), ' ');
             at += kUtf8Bom.size();
-        } else if (!ended_ && kUtf8Bom.starts_with(std::string_view(at, static_cast<std::size_t>(end - at)))) {
+        } else if (kUtf8Bom.starts_with(std::string_view(at, static_cast<std::size_t>(end - at)))) {
             held_.assign(at, end);
             return text.first(static_cast<std::size_t>(at - text.data()));
         } else {
@@ -295,16 +283,18 @@ void TextDecoder::put_unit(char32_t unit, std::string& out)
         append_utf8(is_high_surrogate(unit) || is_low_surrogate(unit) || unit > 0x10FFFF ? kReplacement : unit, out);
 }
 
-std::span<char> TextDecoder::cut(std::span<char> text)
+std::span<char> TextDecoder::apply_rule(std::span<char> text) const
 {
-    const std::size_t end = text_end(std::string_view(text.data(), text.size()), rule_);
-    if (end == text.size())
+    if (rule_ == EofByte::kept || text.empty())
         return text;
-    ended_ = true;
-    return text.first(end);
+    char* at = text.data();
+    char* const end = at + text.size();
+    while ((at = static_cast<char*>(std::memchr(at, '\x1a', static_cast<std::size_t>(end - at)))) != nullptr)
+        *at++ = ' ';
+    return text;
 }
 
-void decode_whole_text(std::string& text, EndOfText rule)
+void decode_whole_text(std::string& text, EofByte rule)
 {
     TextDecoder decoder(rule);
     std::string out;
