@@ -229,38 +229,22 @@ bool eof_byte_is_blank()
     return true;
 }
 
-std::optional<std::string> ansi_to_utf8(std::string_view text)
+bool ansi_to_utf8(std::string_view text, std::string& out)
 {
     // Lists in UTF-8 are never converted; with UTF-8 as the ANSI code page,
-    // a text that is not UTF-8 has no characters to turn it into.
-    if (GetACP() == CP_UTF8)
-        return std::nullopt;
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
-    // The system converts at most an int's worth at once, in UTF-8 too. A
-    // piece ends after a separator, which no code page uses inside a character.
-    constexpr std::size_t kPiece = std::size_t{1} << 29;
-    while (!text.empty()) {
-        std::size_t size = text.size();
-        if (size > kPiece) {
-            size = text.find_last_of(" \t\n\v\f\r", kPiece - 1);
-            if (size == std::string_view::npos)
-                return std::nullopt;
-            ++size;
-        }
-        const std::string_view piece = text.substr(0, size);
-        const int length = static_cast<int>(piece.size());
-        // A byte that is no character of a code page of several bytes a
-        // character could take a separator with it; such a text stays as it is.
-        const int wide_size = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, piece.data(), length, nullptr, 0);
-        if (wide_size <= 0)
-            return std::nullopt;
-        std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
-        (void)MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, piece.data(), length, wide.data(), wide_size);
-        out += bytes_from(wide, CP_UTF8);
-        text.remove_prefix(size);
-    }
-    return out;
+    // a text that is not UTF-8 has no characters to turn it into. The system
+    // converts at most an int's worth at once, more than an entry ever needs.
+    if (GetACP() == CP_UTF8 || text.size() > (std::size_t{1} << 29))
+        return false;
+    const int length = static_cast<int>(text.size());
+    // In a code page of several bytes a character, a byte may be no character.
+    const int wide_size = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+    if (wide_size <= 0)
+        return false;
+    std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
+    (void)MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), wide_size);
+    out += bytes_from(wide, CP_UTF8);
+    return true;
 }
 
 namespace {

@@ -48,11 +48,9 @@ constexpr char16_t kWindows1252[32] = {
 
 }  // namespace
 
-std::optional<std::string> ansi_to_utf8(std::string_view text)
+bool ansi_to_utf8(std::string_view text, std::string& out)
 {
     const auto byte = [](unsigned bits) { return static_cast<char>(bits); };
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
     for (const char next : text) {
         const auto code = static_cast<unsigned char>(next);
         const unsigned character = code >= 0x80 && code < 0xA0 ? kWindows1252[code - 0x80] : code;
@@ -64,7 +62,7 @@ std::optional<std::string> ansi_to_utf8(std::string_view text)
             out += {byte(0xE0 | (character >> 12)), byte(0x80 | ((character >> 6) & 0x3F)),
                     byte(0x80 | (character & 0x3F))};
     }
-    return out;
+    return true;
 }
 
 void prefer_large_pages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t bytes)

@@ -1,5 +1,7 @@
 #include "shell/engine/text_decoding.h"
 
+#include "shell/engine/entries.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -309,33 +311,56 @@ void decode_whole_text(std::string& text, EofByte rule)
     text.append(last.data(), last.size());
 }
 
+namespace {
+
+// The first byte above 0x7F at or after `at`, or `end`. Lists are mostly
+// ASCII: eight bytes are looked at a time while no high bit is set.
+const char* skip_ascii(const char* at, const char* end)
+{
+    for (std::uint64_t word = 0; end - at >= 8; at += 8) {
+        std::memcpy(&word, at, sizeof word);
+        if ((word & 0x8080808080808080u) != 0)
+            break;
+    }
+    while (at != end && static_cast<unsigned char>(*at) < 0x80)
+        ++at;
+    return at;
+}
+
+}  // namespace
+
 CharacterSet classify_text(std::string_view text)
 {
-    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    const char* at = text.data();
+    const char* const end = at + text.size();
     bool beyond_ascii = false;
-    std::size_t at = 0;
-    while (at < size) {
-        // Lists are mostly ASCII: eight bytes at a time while no high bit is set.
-        for (std::uint64_t word = 0; size - at >= 8; at += 8) {
-            std::memcpy(&word, bytes + at, sizeof word);
-            if ((word & kHighBits) != 0)
-                break;
-        }
-        if (at == size)
-            break;
-        if (bytes[at] < 0x80) {
-            ++at;
-            continue;
-        }
-        const std::size_t sequence = utf8_sequence_size(bytes + at, size - at);
+    while ((at = skip_ascii(at, end)) != end) {
+        const std::size_t sequence =
+            utf8_sequence_size(reinterpret_cast<const unsigned char*>(at), static_cast<std::size_t>(end - at));
         if (sequence == 0)
             return CharacterSet::legacy;
         beyond_ascii = true;
         at += sequence;
     }
     return beyond_ascii ? CharacterSet::utf8 : CharacterSet::ascii;
+}
+
+bool holds_two_encodings(std::string_view first, std::string_view second)
+{
+    bool utf8 = false;
+    bool legacy = false;
+    for (const std::string_view text : {first, second}) {
+        const char* at = text.data();
+        const char* const end = at + text.size();
+        while (!(utf8 && legacy) && (at = skip_ascii(at, end)) != end) {
+            // The entry's bytes before `at` are ASCII, so its rest tells what it is.
+            const char* const entry_end = find_separator(at, end);
+            const auto rest = static_cast<std::size_t>(entry_end - at);
+            (classify_text({at, rest}) == CharacterSet::legacy ? legacy : utf8) = true;
+            at = entry_end;
+        }
+    }
+    return utf8 && legacy;
 }
 
 }  // namespace shell

@@ -5,7 +5,7 @@
 // programs, which files joined with copy /b carry in their middle. Every other
 // file is taken byte for byte, and nothing is guessed.
 // The decoder works on bytes in memory, whole or in pieces, and reads no file;
-// so does the routine at the end, which tells a decoded text's character set.
+// so do the routines at the end, which tell a decoded text's character sets.
 #pragma once
 
 #include <cstddef>
@@ -69,10 +69,17 @@ private:
 // file through a buffer of its own.
 void decode_whole_text(std::string& text, EofByte rule);
 
-// What a list's text, its mark already handled, is written in: ASCII alone
-// (every byte below 0x80), UTF-8 beyond ASCII, or a legacy code page (the text
-// is not valid UTF-8). Eight bytes are looked at a time while they are ASCII.
+// What a text (a list's, or one entry), its mark already handled, is
+// written in: ASCII alone (every byte below 0x80), UTF-8 beyond ASCII, or a
+// legacy code page (the text is not valid UTF-8).
 enum class CharacterSet { ascii, utf8, legacy };
 CharacterSet classify_text(std::string_view text);
+
+// True when two lists' texts together hold entries in UTF-8 beyond ASCII and
+// entries that are not valid UTF-8, as a folder does where Notepad saved
+// lists in the ANSI code page before it saved UTF-8, and as one list does
+// that was joined from two such files. Only entries with a byte above 0x7F
+// are looked at, and only until both kinds are found.
+bool holds_two_encodings(std::string_view first, std::string_view second);
 
 }  // namespace shell
