@@ -274,15 +274,22 @@ bool held_by_another(DWORD error)
     return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
 
+// A list is waited for only while another program holds it: one that may not
+// be read at all, a folder among them, fails at once.
+bool list_held_by_another(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 template <typename Attempt>
-bool with_retries(Attempt attempt)
+bool with_retries(Attempt attempt, bool (*held)(DWORD) = held_by_another)
 {
     DWORD waited = 0;
     for (DWORD wait = 10;; wait *= 2) {
         if (attempt())
             return true;
         const DWORD error = GetLastError();
-        if (!held_by_another(error) || waited >= kRetryMs) {
+        if (!held(error) || waited >= kRetryMs) {
             SetLastError(error);
             return false;
         }
@@ -417,8 +424,15 @@ bool may_replace(const std::string& name)
 
 std::FILE* open_for_reading(const std::string& name)
 {
-    const HANDLE handle = CreateFileW(wide_name(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // A backup or an indexer that holds a list for a moment is waited for.
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    (void)with_retries(
+        [&] {
+            handle = CreateFileW(wide_name(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        },
+        list_held_by_another);
     return adopt_handle(handle, _O_RDONLY | _O_BINARY, "rb");
 }
 
