@@ -2,6 +2,7 @@
 
 #include "lists/engine/entry_set.h"
 #include "lists/read_list.h"
+#include "platform/files.h"
 #include "platform/hints.h"
 #include "shell/console.h"
 #include "shell/engine/entries.h"
@@ -71,7 +72,9 @@ void run_join()
     shell::print_line(kAskSecond);
     shell::print_line(kSuffixNote);
     const std::string second_stem = shell::read_stem();
-    const std::string joined_name = first_stem + "_" + second_stem + ".txt";
+    // The joined list lies beside the first, whatever folder the second is in.
+    const std::string joined_name =
+        first_stem + "_" + second_stem.substr(platform::folder_of(second_stem).size()) + ".txt";
     const std::string second_text = read_list(second_stem + ".txt", kNoSuchFile);
 
     // Entries in two encodings are joined in UTF-8. The entries go from both
