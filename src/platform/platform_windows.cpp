@@ -6,6 +6,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/hints.h"
+#include "platform/piped_word.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -33,7 +34,8 @@ namespace {
 
 // Standard input that is a console is read as UTF-16 (read_typed_word), so
 // that every character typed there names its file, whatever the console's
-// code page; other input is read as bytes through the C runtime.
+// code page; other input is read as bytes through the C runtime. Either way
+// a word is kept in UTF-8, and so is every name the program uses.
 bool input_is_console()
 {
     static const bool console = [] {
@@ -41,18 +43,6 @@ bool input_is_console()
         return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
     }();
     return console;
-}
-
-// The code page of a typed name, and so of every name the program uses: UTF-8
-// when it was typed on a console; else the code page of the console's input,
-// or the OEM code page where the program has no console (a pipe), which is
-// what a console window starts with.
-UINT typed_code_page()
-{
-    if (input_is_console())
-        return CP_UTF8;
-    const UINT console = GetConsoleCP();
-    return console != 0 ? console : GetOEMCP();
 }
 
 std::wstring wide_from(std::string_view bytes, UINT code_page)
@@ -73,6 +63,20 @@ std::string bytes_from(const std::wstring& wide, UINT code_page)
     if (size > 0)
         (void)WideCharToMultiByte(code_page, 0, wide.data(), length, bytes.data(), size, nullptr, nullptr);
     return bytes;
+}
+
+// A piped word in UTF-8. A word that is valid UTF-8 beyond ASCII was saved
+// as UTF-8, as Notepad saves a command file; any other is in the code page
+// of the console's input, or the OEM code page where the program has no
+// console, which is what a console window starts with.
+std::string piped_in_utf8(const std::string& word)
+{
+    const int length = static_cast<int>(word.size());
+    const bool ascii = std::all_of(word.begin(), word.end(), [](char byte) { return (byte & 0x80) == 0; });
+    if (ascii || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, word.data(), length, nullptr, 0) > 0)
+        return word;
+    const UINT console = GetConsoleCP();
+    return bytes_from(wide_from(word, console != 0 ? console : GetOEMCP()), CP_UTF8);
 }
 
 // The attributes the console had before the program first coloured it, so
@@ -139,8 +143,12 @@ bool read_console_line()
 bool read_typed_word(std::string& word)
 {
     word.clear();
-    if (!input_is_console())
-        return static_cast<bool>(std::cin >> word);
+    if (!input_is_console()) {
+        if (!detail::read_piped_word(word))
+            return false;
+        word = piped_in_utf8(word);
+        return true;
+    }
     // Input that has ended stays ended, as a stream's end of file does.
     while (!console_ended) {
         while (console_next < console_line.size() && is_blank(console_line[console_next]))
@@ -186,27 +194,26 @@ void show_help_box(const std::string& caption, const std::string& text)
 
 void write_typed_name(std::string_view name)
 {
-    const UINT typed = typed_code_page();
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
     if (GetConsoleMode(output, &mode) != 0) {
         // A console shows the name's characters whatever its code page.
         std::cout.flush();
-        const std::wstring wide = wide_from(name, typed);
+        const std::wstring wide = wide_from(name, CP_UTF8);
         DWORD written = 0;
         if (WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) == 0)
             std::cout.setstate(std::ios::badbit);
         return;
     }
-    // Elsewhere the bytes go in the code page of the console's output, which
-    // is the typed one unless the user has set them apart.
+    // Elsewhere the bytes go in the code page of the console's output, or the
+    // OEM one without a console, as piped input comes in.
     const UINT console_output = GetConsoleOutputCP();
     const UINT shown = console_output != 0 ? console_output : GetOEMCP();
-    if (shown == typed) {
+    if (shown == CP_UTF8) {
         std::cout << name;
         return;
     }
-    std::cout << bytes_from(wide_from(name, typed), shown);
+    std::cout << bytes_from(wide_from(name, CP_UTF8), shown);
 }
 
 void pause(unsigned milliseconds)
@@ -253,7 +260,7 @@ namespace {
 // with letters beyond ASCII names the file that the user sees under it.
 std::wstring wide_name(const std::string& name)
 {
-    return wide_from(name, typed_code_page());
+    return wide_from(name, CP_UTF8);
 }
 
 // Every file the program reads or writes in place is opened with all sharing
@@ -402,18 +409,9 @@ std::string link_target(const std::string& name)
 
 std::string folder_of(const std::string& name)
 {
-    // In the code pages of East Asia a byte that follows a lead byte may look
-    // like a backslash without being one.
-    const UINT code_page = typed_code_page();
-    std::size_t folder = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const char byte = name[i];
-        if (byte == '/' || byte == '\\' || byte == ':')
-            folder = i + 1;
-        else if (IsDBCSLeadByteEx(code_page, static_cast<BYTE>(byte)) != 0)
-            ++i;
-    }
-    return name.substr(0, folder);
+    // Names are in UTF-8, where no byte of a letter beyond ASCII looks like a
+    // backslash, as one may in the code pages of East Asia.
+    return name.substr(0, name.find_last_of("/\\:") + 1);
 }
 
 bool may_replace(const std::string& name)

@@ -4,6 +4,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/hints.h"
+#include "platform/piped_word.h"
 
 #include <cstdint>
 #include <iostream>
@@ -18,7 +19,7 @@ bool read_typed_word(std::string& word)
 {
     // The extractor leaves the word as it was when input has already ended.
     word.clear();
-    return static_cast<bool>(std::cin >> word);
+    return detail::read_piped_word(word);
 }
 
 void write_typed_name(std::string_view name)

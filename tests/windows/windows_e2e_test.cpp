@@ -238,6 +238,27 @@ TEST(SwedishNamesFailure, MissingListIsNamedAsTyped)
     EXPECT_EQ(result.status, 1);
 }
 
+// Commands piped from a file that Notepad saved, in UTF-8 with or without a
+// byte-order mark: its words name the files as they read in UTF-8, and J's
+// result lies beside its first list, whatever folder the second is in.
+TEST(SwedishNamesPiped, InUtf8AsNotepadSavesThemNameTheirFiles)
+{
+    const std::string stem = "\xC3\xA4renden";  // ärenden
+    const std::string other = "\xC3\x96vrigt";  // Övrigt
+    for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+        e2e::Folder folder;
+        folder.write(stem + ".txt", "ann@x.se\r\nbo@y.se\r\n");
+        folder.shell("mkdir " + other + " && printf 'cy@z.se' > " + other + "/svar.txt");
+        const auto result = folder.run_shell(mark + "c " + stem + "\r\nj " + stem + " " + other + "\\svar\r\nq\r\n",
+                                             kSwedishLocale);
+        EXPECT_EQ(result.status, 0) << result.out;
+        // Echoed in the code page of the console's output, 850, where ä is 0x84.
+        EXPECT_NE(result.out.find(counted("\x84renden.txt", 2)), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("output is in the file \x84renden_svar.txt\r\n"), std::string::npos);
+        EXPECT_EQ(folder.files()[stem + "_svar.txt"], "ann@x.se\r\nbo@y.se\r\ncy@z.se\r\n");
+    }
+}
+
 // Lists as Windows editors save them.
 
 TEST(WindowsText, EndOfFileByteSeparatesEntriesAndWordsAsABlankDoes)
