@@ -122,7 +122,8 @@ void subtract(benchmark::State& state)
         responders.insert(responders.end(), {all[i], all[i + 1]});
     for (auto _ : state) {
         std::size_t dropped = 0;
-        lists::Responders(responders).mark(shell::EntryCursor(all_text), [&dropped](std::string_view, bool drop) { dropped += drop; });
+        lists::Responders(responders).mark(shell::EntryCursor(all_text),
+                                           [&dropped](std::string_view, bool drop) { dropped += drop; });
         benchmark::DoNotOptimize(dropped);
     }
     set_bytes(state, all_text.size());
