@@ -122,7 +122,8 @@ void subtract(benchmark::State& state)
         responders.insert(responders.end(), {all[i], all[i + 1]});
     for (auto _ : state) {
         std::size_t dropped = 0;
-        lists::Responders(responders).mark(all_text, [&dropped](std::string_view, bool drop) { dropped += drop; });
+        lists::Responders(responders).mark(shell::EntryCursor(all_text),
+                                           [&dropped](std::string_view, bool drop) { dropped += drop; });
         benchmark::DoNotOptimize(dropped);
     }
     set_bytes(state, all_text.size());
@@ -162,9 +163,9 @@ void decode_plain_text(benchmark::State& state)
 {
     // A plain list costs a look at its first bytes, one search for the 0xEF
     // that begins a byte-order mark, and under the Windows rule one search for
-    // the end-of-text byte.
+    // the byte 0x1A.
     std::string text = address_text(kAddresses);
-    const auto rule = state.range(0) == 0 ? shell::EndOfText::none : shell::EndOfText::at_eof_byte;
+    const auto rule = state.range(0) == 0 ? shell::EofByte::kept : shell::EofByte::blank;
     for (auto _ : state) {
         shell::decode_whole_text(text, rule);
         benchmark::DoNotOptimize(text.data());
@@ -196,7 +197,7 @@ void decode_utf16_text(benchmark::State& state)
         state.PauseTiming();
         std::string text = file;
         state.ResumeTiming();
-        shell::decode_whole_text(text, shell::EndOfText::at_eof_byte);
+        shell::decode_whole_text(text, shell::EofByte::blank);
         benchmark::DoNotOptimize(text.data());
     }
     set_bytes(state, file.size());
@@ -209,7 +210,7 @@ void decode_utf16_in_pieces(benchmark::State& state)
     constexpr std::size_t kPiece = std::size_t{1} << 18;
     std::string out;
     for (auto _ : state) {
-        shell::TextDecoder decoder(shell::EndOfText::at_eof_byte);
+        shell::TextDecoder decoder(shell::EofByte::blank);
         std::size_t bytes = 0;
         for (std::size_t at = 0; at < file.size(); at += kPiece)
             bytes += decoder.decode(std::span<char>(file).subspan(at, std::min(kPiece, file.size() - at)), out).size();

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The list of all is marked from its text, as the command marks it.
     std::size_t marked = 0;
-    lists::Responders(second).mark(text.substr(0, split), [&](std::string_view entry, bool dropped) {
+    const shell::EntryCursor all(text.substr(0, split));
+    lists::Responders(second).mark(all, [&](std::string_view entry, bool dropped) {
         if (marked >= first.size() || entry.data() != first[marked].data() || entry != first[marked])
             std::abort();
         if (dropped != (std::find(second.begin(), second.end(), entry) != second.end()))

@@ -28,6 +28,16 @@ TEST(JoinFailure, UnwritableJoinedFileExitsNamingIt)
     EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
 }
 
+TEST(JoinName, TheJoinedListLiesBesideTheFirstWhateverFolderTheSecondIsIn)
+{
+    e2e::Folder folder;
+    folder.shell("mkdir lists \xC3\x96vrigt && printf 'x y' > lists/one.txt && printf 'z' > \xC3\x96vrigt/svar.txt");
+    const auto result = folder.run("j lists/one \xC3\x96vrigt/svar q");
+    EXPECT_EQ(result.out, menu() + kAskFirst + kAskSecond +
+        lines({"Done combining files, output is in the file lists/one_svar.txt", ""}) + menu());
+    EXPECT_EQ(e2e::read_file(folder.path() / "lists/one_svar.txt"), "x\ny\nz\n");
+}
+
 TEST(JoinEntries, KeepsFirstOccurrencesOfFirstListThenNewOnesOfSecond)
 {
     EXPECT_EQ(lists::join({"c", "a", "c", "b"}, {"d", "a", "e", "d"}), (Views{"c", "a", "b", "d", "e"}));

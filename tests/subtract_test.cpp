@@ -50,7 +50,8 @@ std::vector<bool> marks(std::string_view all, std::string_view responders)
 {
     const Views responder_list = shell::split_entries(responders);
     std::vector<bool> dropped;
-    lists::Responders(responder_list).mark(all, [&](std::string_view, bool drop) { dropped.push_back(drop); });
+    lists::Responders(responder_list).mark(shell::EntryCursor(all),
+                                           [&](std::string_view, bool drop) { dropped.push_back(drop); });
     return dropped;
 }
 
@@ -63,7 +64,8 @@ TEST(Responders, HandOverTheEntriesOfTheListOfAllInOrder)
 {
     const Views responder_list = shell::split_entries("b");
     Views seen;
-    lists::Responders(responder_list).mark(" a\tb\r\nc\n", [&](std::string_view entry, bool) { seen.push_back(entry); });
+    lists::Responders(responder_list).mark(shell::EntryCursor(" a\tb\r\nc\n"),
+                                           [&](std::string_view entry, bool) { seen.push_back(entry); });
     EXPECT_EQ(seen, (Views{"a", "b", "c"}));
 }
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-using shell::EndOfText;
+using shell::EofByte;
 using shell::TextEncoding;
 using Views = std::vector<std::string_view>;
 
@@ -47,14 +47,14 @@ std::string utf32(const std::u32string& units, bool big_endian)
     return bytes;
 }
 
-std::string whole(std::string text, EndOfText rule = EndOfText::none)
+std::string whole(std::string text, EofByte rule = EofByte::kept)
 {
     shell::decode_whole_text(text, rule);
     return text;
 }
 
 // The text that a TextDecoder gives for the file cut into pieces at `cuts`.
-std::string in_pieces(std::string file, const std::vector<std::size_t>& cuts, EndOfText rule)
+std::string in_pieces(std::string file, const std::vector<std::size_t>& cuts, EofByte rule)
 {
     shell::TextDecoder decoder(rule);
     std::string text;
@@ -116,6 +116,9 @@ TEST(DecodeWholeText, Utf16LoneSurrogatesAndAnOddLastByteBecomeReplacements)
     EXPECT_EQ(whole(le_file({0xD83D, 0xD83D, 0xDE00})), kReplacement + "\xF0\x9F\x98\x80");
     EXPECT_EQ(whole(be_file(u"ab") + "c"), "ab" + kReplacement);
     EXPECT_EQ(whole(le_file({0xD83D}) + "x"), kReplacement + kReplacement);
+    // The unit after a lone high surrogate is read after its U+FFFD, also where it is ASCII.
+    const std::string ann = "ann" + kReplacement;
+    EXPECT_EQ(shell::split_entries(whole(le_file({u'a', u'n', u'n', 0xD83D, u' ', u'b'}))), (Views{ann, "b"}));
 }
 
 TEST(DecodeWholeText, Utf32OfEitherByteOrderBecomesUtf8)
@@ -135,10 +138,10 @@ TEST(DecodeWholeText, Utf32UnitsThatAreNoCharacterAndAnUnfinishedLastUnitBecomeR
     EXPECT_EQ(whole(utf32(U"ab", false) + "c"), "ab" + kReplacement);
 }
 
-TEST(DecodeWholeText, Utf32EndsAtTheEndOfTextCharacterUnderTheWindowsRule)
+TEST(DecodeWholeText, Utf32EndOfFileCharacterIsABlankUnderTheWindowsRule)
 {
-    EXPECT_EQ(whole(utf32(U"anna\x1a" U"bo", false), EndOfText::at_eof_byte), "anna");
-    EXPECT_EQ(whole(utf32(U"\u1A1A" U"bo", true), EndOfText::at_eof_byte), "\xE1\xA8\x9A" "bo");
+    EXPECT_EQ(whole(utf32(U"anna\x1a" U"bo", false), EofByte::blank), "anna bo");
+    EXPECT_EQ(whole(utf32(U"\u1A1A" U"bo", true), EofByte::blank), "\xE1\xA8\x9A" "bo");
 }
 
 TEST(DecodeWholeText, MarkInsideATextPartsEntriesAsABlankDoes)
@@ -157,26 +160,19 @@ TEST(DecodeWholeText, OnlyAWholeMarkInsideATextPartsEntries)
     EXPECT_EQ(whole("\xEF\xEF\xBB\xBF" "a"), "\xEF   a");
 }
 
-TEST(DecodeWholeText, EndOfTextByteEndsTheTextOnlyUnderTheWindowsRule)
+TEST(DecodeWholeText, EndOfFileByteIsABlankOnlyUnderTheWindowsRule)
 {
-    EXPECT_EQ(whole("anna bo\x1a" "cilla", EndOfText::at_eof_byte), "anna bo");
-    EXPECT_EQ(whole("anna bo\x1a" "cilla", EndOfText::none), "anna bo\x1a" "cilla");
-    EXPECT_EQ(shell::split_entries(whole("\xEF\xBB\xBF" "anna\x1a" "bo", EndOfText::at_eof_byte)), (Views{"anna"}));
-    EXPECT_EQ(whole(be_file(u"anna\x1a" u"bo"), EndOfText::at_eof_byte), "anna");
+    EXPECT_EQ(whole("anna bo\x1a" "cilla\x1a", EofByte::blank), "anna bo cilla ");
+    EXPECT_EQ(whole("anna bo\x1a" "cilla", EofByte::kept), "anna bo\x1a" "cilla");
+    EXPECT_EQ(shell::split_entries(whole("\xEF\xBB\xBF" "anna\x1a" "bo", EofByte::blank)), (Views{"anna", "bo"}));
+    EXPECT_EQ(whole(be_file(u"anna\x1a" u"bo"), EofByte::blank), "anna bo");
 }
 
-TEST(DecodeWholeText, Utf16CharactersWithAByte0x1AAreNotTheEndOfText)
+TEST(DecodeWholeText, Utf16CharactersWithAByte0x1AAreNoBlanks)
 {
     // U+011A is the bytes 1A 01 in little-endian order, U+1A00 is 1A 00 in big-endian.
-    EXPECT_EQ(whole(le_file(u"\u011A" u"a"), EndOfText::at_eof_byte), "\xC4\x9A" "a");
-    EXPECT_EQ(whole(be_file(u"\u1A00" u"a"), EndOfText::at_eof_byte), "\xE1\xA8\x80" "a");
-}
-
-TEST(TextEnd, IsTheFirstEndOfTextByteOnlyUnderTheWindowsRule)
-{
-    EXPECT_EQ(shell::text_end("ab\x1a" "c\x1a", EndOfText::at_eof_byte), 2u);
-    EXPECT_EQ(shell::text_end("ab\x1a" "c\x1a", EndOfText::none), 5u);
-    EXPECT_EQ(shell::text_end("", EndOfText::at_eof_byte), 0u);
+    EXPECT_EQ(whole(le_file(u"\u011A" u"a"), EofByte::blank), "\xC4\x9A" "a");
+    EXPECT_EQ(whole(be_file(u"\u1A00" u"a"), EofByte::blank), "\xE1\xA8\x80" "a");
 }
 
 // Files that between them take every way through the decoder: each mark, the
@@ -193,7 +189,7 @@ const std::vector<std::string> kFiles = {
 
 TEST(TextDecoder, AnyCutIntoPiecesGivesTheTextOfTheWholeFile)
 {
-    for (const EndOfText rule : {EndOfText::none, EndOfText::at_eof_byte}) {
+    for (const EofByte rule : {EofByte::kept, EofByte::blank}) {
         for (const std::string& file : kFiles) {
             const std::string expected = whole(file, rule);
             for (std::size_t first = 0; first <= file.size(); ++first) {
@@ -210,7 +206,7 @@ TEST(TextDecoder, AnyCutIntoPiecesGivesTheTextOfTheWholeFile)
 
 TEST(TextDecoder, ReadsAPlainOrUtf8MarkedPieceInPlace)
 {
-    shell::TextDecoder decoder(EndOfText::none);
+    shell::TextDecoder decoder(EofByte::kept);
     std::string out;
     std::string piece = "\xEF\xBB\xBF" "anna bo";
     const auto text = decoder.decode(piece, out);
@@ -218,15 +214,16 @@ TEST(TextDecoder, ReadsAPlainOrUtf8MarkedPieceInPlace)
     EXPECT_EQ(std::string_view(text.data(), text.size()), "   anna bo");
 }
 
-TEST(TextDecoder, EndsAtTheEndOfTextByteAndTakesNothingAfterIt)
+TEST(TextDecoder, TurnsEachEndOfFileByteIntoABlankInPlaceAndReadsOn)
 {
-    shell::TextDecoder decoder(EndOfText::at_eof_byte);
+    shell::TextDecoder decoder(EofByte::blank);
     std::string out;
     std::string first = "anna\x1a" "bo";
-    std::string second = "cilla";
-    EXPECT_EQ(decoder.decode(first, out).size(), 4u);
-    EXPECT_TRUE(decoder.ended());
-    EXPECT_TRUE(decoder.decode(second, out).empty());
+    std::string second = "\x1a" "cilla\x1a";
+    EXPECT_EQ(decoder.decode(first, out).data(), first.data());
+    EXPECT_EQ(first, "anna bo");
+    EXPECT_EQ(decoder.decode(second, out).size(), 7u);
+    EXPECT_EQ(second, " cilla ");
     EXPECT_TRUE(decoder.finish(out).empty());
 }
 
@@ -259,10 +256,30 @@ TEST(ClassifyText, AnythingNotValidUtf8IsLegacy)
     }
 }
 
+TEST(HoldsTwoEncodings, OnlyEntriesInUtf8BeyondAsciiBesideEntriesThatAreNotUtf8)
+{
+    const auto two = [](std::string_view first, std::string_view second) {
+        return shell::holds_two_encodings(first, second);
+    };
+    EXPECT_TRUE(two("ann \xC3\xA5sa", "j\xF6rn"));
+    EXPECT_TRUE(two("j\xF6rn", "ann \xC3\xA5sa"));
+    // One list joined from two files is enough, in either list's place.
+    EXPECT_TRUE(two("\xC3\xA5sa bo\xEF\xBB\xBFjos\xE9", "ann"));
+    EXPECT_TRUE(two("ann", "jos\xE9\n\xC3\xA5sa"));
+    EXPECT_FALSE(two("ann \xC3\xA5sa", "bo \xE2\x82\xAC"));
+    EXPECT_FALSE(two("j\xF6rn", "jos\xE9 ann"));
+    EXPECT_FALSE(two("ann", "bo"));
+    EXPECT_FALSE(two("", ""));
+    // An entry with a UTF-8 character and a byte that is none is not UTF-8.
+    EXPECT_FALSE(two("\xC3\xA5sa\xE9 ann", "bo"));
+    EXPECT_TRUE(two("\xC3\xA5sa\xE9 ann", "bo\xC3\xA5"));
+}
+
 // Away from Windows the ANSI code page is Windows-1252.
 std::string ansi(std::string_view text)
 {
-    return platform::ansi_to_utf8(text).value_or("<nothing>");
+    std::string out = "kept ";
+    return platform::ansi_to_utf8(text, out) && out.starts_with("kept ") ? out.substr(5) : "<nothing>";
 }
 
 TEST(AnsiToUtf8, GivesEachByteItsWindows1252Character)

@@ -2,6 +2,7 @@
 
 #include "lists/engine/entry_set.h"
 #include "lists/read_list.h"
+#include "platform/files.h"
 #include "platform/hints.h"
 #include "shell/console.h"
 #include "shell/engine/entries.h"
@@ -71,17 +72,22 @@ void run_join()
     shell::print_line(kAskSecond);
     shell::print_line(kSuffixNote);
     const std::string second_stem = shell::read_stem();
-    const std::string joined_name = first_stem + "_" + second_stem + ".txt";
+    // The joined list lies beside the first, whatever folder the second is in.
+    const std::string joined_name =
+        first_stem + "_" + second_stem.substr(platform::folder_of(second_stem).size()) + ".txt";
     const std::string second_text = read_list(second_stem + ".txt", kNoSuchFile);
 
-    // Two lists in two encodings are joined in UTF-8. The entries go from
-    // both texts straight into the set, with no list of either text's entries
-    // in between.
-    const auto utf8 = one_in_utf8(first_text, second_text);
-    const std::string_view first = utf8 && utf8->first ? std::string_view(utf8->text) : first_text;
-    const std::string_view second = utf8 && !utf8->first ? std::string_view(utf8->text) : second_text;
-    const auto joined = join_entries(shell::EntryCursor(first), shell::EntryCursor(second),
-                                     shell::count_entries(first) + shell::count_entries(second));
+    // Entries in two encodings are joined in UTF-8. The entries go from both
+    // texts straight into the set, with no list of either text's entries in
+    // between.
+    bool beyond_ascii = false;
+    const std::size_t most =
+        shell::count_entries(first_text, &beyond_ascii) + shell::count_entries(second_text, &beyond_ascii);
+    const bool in_two = beyond_ascii && shell::holds_two_encodings(first_text, second_text);
+    const std::string first_converted = in_two ? in_characters(first_text) : std::string();
+    const std::string second_converted = in_two ? in_characters(second_text) : std::string();
+    const auto joined = join_entries(CharacterCursor(first_text, first_converted),
+                                     CharacterCursor(second_text, second_converted), most);
     shell::OutputFile out;
     if (out.open(joined_name, {first_stem + ".txt", second_stem + ".txt"})) {
         for (const std::string_view entry : joined)

@@ -1,5 +1,6 @@
 // Reading the lists that the user named, for the commands that need their
-// text whole, and bringing two of them to one encoding where they are in two.
+// text whole, and comparing two of them by their characters where they hold
+// entries in two encodings.
 #pragma once
 
 #include "platform/files.h"
@@ -8,7 +9,6 @@
 #include "shell/engine/list_reading.h"
 #include "shell/engine/text_decoding.h"
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,35 +25,52 @@ inline std::string read_list(const std::string& name, std::string_view failure)
     return std::move(*text);
 }
 
-// The UTF-8 of one of two lists that must be compared by their characters:
-// a folder holds lists that Notepad saved in the ANSI code page beside newer
-// ones in UTF-8 (or in UTF-16, which reading turns into UTF-8). `first` tells
-// which list it is. Lists in one encoding, and a list of ASCII alone beside
-// any other, compare byte for byte as they are.
-struct InUtf8 {
-    bool first = false;
-    std::string text;
-};
-
-inline std::optional<InUtf8> one_in_utf8(std::string_view first, std::string_view second)
+inline bool is_utf8(std::string_view entry)
 {
-    using shell::CharacterSet;
-    // The shorter is looked at first: when it is ASCII alone, as most lists
-    // are, the longer is never looked at.
-    const bool first_shorter = first.size() <= second.size();
-    const CharacterSet shorter = shell::classify_text(first_shorter ? first : second);
-    if (shorter == CharacterSet::ascii)
-        return std::nullopt;
-    const CharacterSet longer = shell::classify_text(first_shorter ? second : first);
-    if (longer == CharacterSet::ascii || longer == shorter)
-        return std::nullopt;
-    const bool first_legacy = (first_shorter ? shorter : longer) == CharacterSet::legacy;
-    const std::string_view legacy = first_legacy ? first : second;
-    auto text = platform::ansi_to_utf8(legacy);
-    // Its entries must be the list's entries, one for one, to stand for them.
-    if (!text || shell::count_entries(*text) != shell::count_entries(legacy))
-        return std::nullopt;
-    return InUtf8{first_legacy, std::move(*text)};
+    return shell::classify_text(entry) != shell::CharacterSet::legacy;
 }
+
+// Where two lists hold entries in two encodings (shell::holds_two_encodings),
+// each entry of a list's text that is not UTF-8, in the UTF-8 of the ANSI
+// code page, on a line of its own and in the order of the text. An entry
+// that is no text of that code page (on a Windows whose ANSI code page is
+// UTF-8, say) keeps its bytes.
+inline std::string in_characters(std::string_view text)
+{
+    std::string converted;
+    shell::for_each_entry(text, [&converted](std::string_view entry) {
+        if (is_utf8(entry))
+            return;
+        // No code page has a character above 0x7F that is white space in
+        // UTF-8, so the characters are one entry, as the bytes were.
+        const std::size_t start = converted.size();
+        if (!platform::ansi_to_utf8(entry, converted))
+            converted.replace(start, std::string::npos, entry);
+        converted += '\n';
+    });
+    return converted;
+}
+
+// The entries of a list's text as they are compared: each one that is UTF-8
+// as it is, each other as `converted` (made by in_characters) has it. With
+// nothing converted, the text's entries are handed out untouched.
+class CharacterCursor {
+public:
+    CharacterCursor(std::string_view text, std::string_view converted)
+        : text_(text), converted_(converted), converting_(!converted.empty())
+    {
+    }
+
+    std::string_view next()
+    {
+        const std::string_view entry = text_.next();
+        return !converting_ || entry.empty() || is_utf8(entry) ? entry : converted_.next();
+    }
+
+private:
+    shell::EntryCursor text_;
+    shell::EntryCursor converted_;
+    bool converting_;
+};
 
 }  // namespace lists

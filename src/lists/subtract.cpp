@@ -68,7 +68,8 @@ void run_subtract()
     shell::print_line(kAskAll);
     const std::string all_stem = shell::read_stem();
     const std::string all_text = read_list(all_stem + ".txt", kCantFind);
-    const std::size_t all_count = shell::count_entries(all_text);
+    bool beyond_ascii = false;
+    const std::size_t all_count = shell::count_entries(all_text, &beyond_ascii);
     shell::print_line();
 
     shell::print_line(kAskResponders);
@@ -76,9 +77,13 @@ void run_subtract()
     const std::string responders_stem = shell::read_stem();
     const std::string label = all_stem + "-" + responders_stem;
     const std::string responders_text = read_list(responders_stem + ".txt", kCantFind);
-    const auto utf8 = one_in_utf8(all_text, responders_text);
-    const bool all_in_utf8 = utf8 && utf8->first;
-    const auto responders = shell::split_entries(utf8 && !utf8->first ? utf8->text : responders_text);
+    const std::size_t responders_count = shell::count_entries(responders_text, &beyond_ascii);
+    // Entries in two encodings are compared by their characters.
+    const bool in_two = beyond_ascii && shell::holds_two_encodings(all_text, responders_text);
+    const std::string all_converted = in_two ? in_characters(all_text) : std::string();
+    const std::string responders_converted = in_two ? in_characters(responders_text) : std::string();
+    const auto responders =
+        shell::list_entries(CharacterCursor(responders_text, responders_converted), responders_count);
     shell::print_line();
 
     if (all_count < responders.size())
@@ -92,19 +97,16 @@ void run_subtract()
     if (!out.open(kOutputName, {all_stem + ".txt", responders_stem + ".txt"}))
         shell::fail(kCantWrite, "", shell::kExiting);
     std::size_t dropped_count = 0;
-    const auto write_or_drop = [&](std::string_view entry, bool dropped) {
+    // Entries compared in their characters are written as the list of all has them.
+    shell::EntryCursor original(all_text);
+    responded.mark(CharacterCursor(all_text, all_converted), [&](std::string_view entry, bool dropped) {
+        if (!all_converted.empty())
+            entry = original.next();
         if (dropped)
             ++dropped_count;
         else
             out.write_line(entry);
-    };
-    if (all_in_utf8) {
-        // Compared in UTF-8, the entries are written as the list of all has them.
-        shell::EntryCursor original(all_text);
-        responded.mark(utf8->text, [&](std::string_view, bool dropped) { write_or_drop(original.next(), dropped); });
-    } else {
-        responded.mark(all_text, write_or_drop);
-    }
+    });
     if (!out.close())
         shell::fail(kCantWrite, "", shell::kExiting);
     for (; dropped_count > 0; --dropped_count)

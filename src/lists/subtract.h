@@ -25,12 +25,13 @@ public:
             set_.insert(place, ahead.next().hash);
     }
 
-    // Hands each entry of the list text `all` to take(entry, dropped), in
-    // order; dropped is true where the entry equals some responder.
-    template <typename Take>
-    void mark(std::string_view all, Take take) const
+    // Hands each entry of the list of all, as the cursor gives them, to
+    // take(entry, dropped), in order; dropped is true where the entry equals
+    // some responder.
+    template <typename Cursor, typename Take>
+    void mark(Cursor all, Take take) const
     {
-        SlotsAhead ahead(set_, shell::EntryCursor(all));
+        SlotsAhead ahead(set_, all);
         for (HashedEntry next = ahead.next(); !next.entry.empty(); next = ahead.next())
             take(next.entry, set_.contains(next.entry, next.hash));
     }

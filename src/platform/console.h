@@ -17,15 +17,16 @@ void set_colour(Colour colour);
 void reset_colour();
 
 // Reads the next whitespace-delimited word of the console's input (std::cin),
-// taking words typed ahead on a line first. At the end of the input it returns
-// false and leaves the word empty. On Windows a word typed on a console comes
-// in UTF-8, whatever the console's code page; piped input comes as its bytes.
+// taking words typed ahead on a line first; a UTF-8 byte-order mark at the
+// very start of piped input is not part of the first word. At the end of the
+// input it returns false and leaves the word empty. On Windows every word
+// comes in UTF-8: typed on a console, whatever the console's code page;
+// piped, as it is where it is valid UTF-8, else from the console's code page.
 bool read_typed_word(std::string& word);
 
 // Writes a name that the user typed to the console's output (std::cout) so
-// that it shows as it was typed: on Windows the name is in UTF-8 when it was
-// typed on a console and in the code page of the console's input when it was
-// piped, and the console's output may share neither.
+// that it shows as it was typed: on Windows the name is in UTF-8, which the
+// console's output need not be in.
 void write_typed_name(std::string_view name);
 
 // Shows the help text under a caption and returns when the user has seen it.

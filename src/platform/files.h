@@ -26,19 +26,26 @@ void begin_session();
 // The line end of a text file on this system: CR LF on Windows, LF elsewhere.
 std::string_view file_line_end();
 
-// True where a byte 0x1A ends a text file's text, as the C runtime's text
-// mode reads it on Windows; elsewhere it is a byte like any other.
-bool text_ends_at_eof_byte();
+// True where a byte 0x1A in a text file separates entries as a blank does:
+// on Windows, where older programs end a text with it and copy /b leaves it
+// in the middle of the files it joins; elsewhere it is a byte like any other.
+bool eof_byte_is_blank();
 
-// The UTF-8 of a text saved in the ANSI code page, as Notepad saved lists
-// before it saved UTF-8: the system's code page on Windows, Windows-1252
-// elsewhere, whose five undefined bytes (0x81, 0x8D, 0x8F, 0x90, 0x9D) become
-// the control characters of the same numbers, as Windows converts them.
-// Nothing when the text is no text of that code page (on Windows, a code page
-// of several bytes a character, or UTF-8 itself).
-std::optional<std::string> ansi_to_utf8(std::string_view text);
+// Appends to `out` the UTF-8 of a text saved in the ANSI code page, as Notepad
+// saved lists before it saved UTF-8: the system's code page on Windows,
+// Windows-1252 elsewhere, whose five undefined bytes (0x81, 0x8D, 0x8F, 0x90,
+// 0x9D) become the control characters of the same numbers, as Windows
+// converts them. False, with `out` perhaps changed, when the text is no text
+// of that code page (on Windows, a code page of several bytes a character,
+// or UTF-8 itself).
+bool ansi_to_utf8(std::string_view text, std::string& out);
 
 // Files. A name is used as it is given, relative to the current folder.
+
+// The part of a name that names its folder, with its last separator (a slash,
+// and on Windows also a backslash or a drive's colon); empty for a name in
+// the current folder.
+std::string folder_of(const std::string& name);
 
 // Opens for binary reading; null when the file cannot be opened.
 std::FILE* open_for_reading(const std::string& name);

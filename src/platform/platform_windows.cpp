@@ -6,6 +6,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/hints.h"
+#include "platform/piped_word.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -33,7 +34,8 @@ namespace {
 
 // Standard input that is a console is read as UTF-16 (read_typed_word), so
 // that every character typed there names its file, whatever the console's
-// code page; other input is read as bytes through the C runtime.
+// code page; other input is read as bytes through the C runtime. Either way
+// a word is kept in UTF-8, and so is every name the program uses.
 bool input_is_console()
 {
     static const bool console = [] {
@@ -41,18 +43,6 @@ bool input_is_console()
         return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
     }();
     return console;
-}
-
-// The code page of a typed name, and so of every name the program uses: UTF-8
-// when it was typed on a console; else the code page of the console's input,
-// or the OEM code page where the program has no console (a pipe), which is
-// what a console window starts with.
-UINT typed_code_page()
-{
-    if (input_is_console())
-        return CP_UTF8;
-    const UINT console = GetConsoleCP();
-    return console != 0 ? console : GetOEMCP();
 }
 
 std::wstring wide_from(std::string_view bytes, UINT code_page)
@@ -73,6 +63,20 @@ std::string bytes_from(const std::wstring& wide, UINT code_page)
     if (size > 0)
         (void)WideCharToMultiByte(code_page, 0, wide.data(), length, bytes.data(), size, nullptr, nullptr);
     return bytes;
+}
+
+// A piped word in UTF-8. A word that is valid UTF-8 beyond ASCII was saved
+// as UTF-8, as Notepad saves a command file; any other is in the code page
+// of the console's input, or the OEM code page where the program has no
+// console, which is what a console window starts with.
+std::string piped_in_utf8(const std::string& word)
+{
+    const int length = static_cast<int>(word.size());
+    const bool ascii = std::all_of(word.begin(), word.end(), [](char byte) { return (byte & 0x80) == 0; });
+    if (ascii || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, word.data(), length, nullptr, 0) > 0)
+        return word;
+    const UINT console = GetConsoleCP();
+    return bytes_from(wide_from(word, console != 0 ? console : GetOEMCP()), CP_UTF8);
 }
 
 // The attributes the console had before the program first coloured it, so
@@ -139,8 +143,12 @@ bool read_console_line()
 bool read_typed_word(std::string& word)
 {
     word.clear();
-    if (!input_is_console())
-        return static_cast<bool>(std::cin >> word);
+    if (!input_is_console()) {
+        if (!detail::read_piped_word(word))
+            return false;
+        word = piped_in_utf8(word);
+        return true;
+    }
     // Input that has ended stays ended, as a stream's end of file does.
     while (!console_ended) {
         while (console_next < console_line.size() && is_blank(console_line[console_next]))
@@ -186,27 +194,26 @@ void show_help_box(const std::string& caption, const std::string& text)
 
 void write_typed_name(std::string_view name)
 {
-    const UINT typed = typed_code_page();
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
     if (GetConsoleMode(output, &mode) != 0) {
         // A console shows the name's characters whatever its code page.
         std::cout.flush();
-        const std::wstring wide = wide_from(name, typed);
+        const std::wstring wide = wide_from(name, CP_UTF8);
         DWORD written = 0;
         if (WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) == 0)
             std::cout.setstate(std::ios::badbit);
         return;
     }
-    // Elsewhere the bytes go in the code page of the console's output, which
-    // is the typed one unless the user has set them apart.
+    // Elsewhere the bytes go in the code page of the console's output, or the
+    // OEM one without a console, as piped input comes in.
     const UINT console_output = GetConsoleOutputCP();
     const UINT shown = console_output != 0 ? console_output : GetOEMCP();
-    if (shown == typed) {
+    if (shown == CP_UTF8) {
         std::cout << name;
         return;
     }
-    std::cout << bytes_from(wide_from(name, typed), shown);
+    std::cout << bytes_from(wide_from(name, CP_UTF8), shown);
 }
 
 void pause(unsigned milliseconds)
@@ -224,43 +231,27 @@ std::string_view file_line_end()
     return "\r\n";
 }
 
-bool text_ends_at_eof_byte()
+bool eof_byte_is_blank()
 {
     return true;
 }
 
-std::optional<std::string> ansi_to_utf8(std::string_view text)
+bool ansi_to_utf8(std::string_view text, std::string& out)
 {
     // Lists in UTF-8 are never converted; with UTF-8 as the ANSI code page,
-    // a text that is not UTF-8 has no characters to turn it into.
-    if (GetACP() == CP_UTF8)
-        return std::nullopt;
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
-    // The system converts at most an int's worth at once, in UTF-8 too. A
-    // piece ends after a separator, which no code page uses inside a character.
-    constexpr std::size_t kPiece = std::size_t{1} << 29;
-    while (!text.empty()) {
-        std::size_t size = text.size();
-        if (size > kPiece) {
-            size = text.find_last_of(" \t\n\v\f\r", kPiece - 1);
-            if (size == std::string_view::npos)
-                return std::nullopt;
-            ++size;
-        }
-        const std::string_view piece = text.substr(0, size);
-        const int length = static_cast<int>(piece.size());
-        // A byte that is no character of a code page of several bytes a
-        // character could take a separator with it; such a text stays as it is.
-        const int wide_size = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, piece.data(), length, nullptr, 0);
-        if (wide_size <= 0)
-            return std::nullopt;
-        std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
-        (void)MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, piece.data(), length, wide.data(), wide_size);
-        out += bytes_from(wide, CP_UTF8);
-        text.remove_prefix(size);
-    }
-    return out;
+    // a text that is not UTF-8 has no characters to turn it into. The system
+    // converts at most an int's worth at once, more than an entry ever needs.
+    if (GetACP() == CP_UTF8 || text.size() > (std::size_t{1} << 29))
+        return false;
+    const int length = static_cast<int>(text.size());
+    // In a code page of several bytes a character, a byte may be no character.
+    const int wide_size = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+    if (wide_size <= 0)
+        return false;
+    std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
+    (void)MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), wide_size);
+    out += bytes_from(wide, CP_UTF8);
+    return true;
 }
 
 namespace {
@@ -269,7 +260,7 @@ namespace {
 // with letters beyond ASCII names the file that the user sees under it.
 std::wstring wide_name(const std::string& name)
 {
-    return wide_from(name, typed_code_page());
+    return wide_from(name, CP_UTF8);
 }
 
 // Every file the program reads is opened with all sharing allowed. Its own
@@ -291,15 +282,22 @@ bool held_by_another(DWORD error)
     return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
 
+// A list is waited for only while another program holds it: one that may not
+// be read at all, a folder among them, fails at once.
+bool list_held_by_another(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 template <typename Attempt>
-bool with_retries(Attempt attempt)
+bool with_retries(Attempt attempt, bool (*held)(DWORD) = held_by_another)
 {
     DWORD waited = 0;
     for (DWORD wait = 10;; wait *= 2) {
         if (attempt())
             return true;
         const DWORD error = GetLastError();
-        if (!held_by_another(error) || waited >= kRetryMs) {
+        if (!held(error) || waited >= kRetryMs) {
             SetLastError(error);
             return false;
         }
@@ -371,23 +369,16 @@ BOOL WINAPI on_console_event(DWORD event)
     return TRUE;
 }
 
-// The part of a name that names its folder, with its last separator; empty
-// for a name in the current folder.
+}  // namespace
+
 std::string folder_of(const std::string& name)
 {
-    // In the code pages of East Asia a byte that follows a lead byte may look
-    // like a backslash without being one.
-    const UINT code_page = typed_code_page();
-    std::size_t folder = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const char byte = name[i];
-        if (byte == '/' || byte == '\\' || byte == ':')
-            folder = i + 1;
-        else if (IsDBCSLeadByteEx(code_page, static_cast<BYTE>(byte)) != 0)
-            ++i;
-    }
-    return name.substr(0, folder);
+    // Names are in UTF-8, where no byte of a letter beyond ASCII looks like a
+    // backslash, as one may in the code pages of East Asia.
+    return name.substr(0, name.find_last_of("/\\:") + 1);
 }
+
+namespace {
 
 // What a name leads to, after any links: its volume and index, which tell one
 // file from another whatever its names, its links, and whether it is a file
@@ -556,8 +547,15 @@ void begin_session()
 
 std::FILE* open_for_reading(const std::string& name)
 {
-    const HANDLE handle = CreateFileW(wide_name(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // A backup or an indexer that holds a list for a moment is waited for.
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    (void)with_retries(
+        [&] {
+            handle = CreateFileW(wide_name(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        },
+        list_held_by_another);
     return adopt_handle(handle, _O_RDONLY | _O_BINARY, "rb");
 }
 

@@ -4,6 +4,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/hints.h"
+#include "platform/piped_word.h"
 
 #include <cstdint>
 #include <iostream>
@@ -18,7 +19,7 @@ bool read_typed_word(std::string& word)
 {
     // The extractor leaves the word as it was when input has already ended.
     word.clear();
-    return static_cast<bool>(std::cin >> word);
+    return detail::read_piped_word(word);
 }
 
 void write_typed_name(std::string_view name)
@@ -32,7 +33,7 @@ std::string_view file_line_end()
     return "\n";
 }
 
-bool text_ends_at_eof_byte()
+bool eof_byte_is_blank()
 {
     return false;
 }
@@ -48,11 +49,9 @@ constexpr char16_t kWindows1252[32] = {
 
 }  // namespace
 
-std::optional<std::string> ansi_to_utf8(std::string_view text)
+bool ansi_to_utf8(std::string_view text, std::string& out)
 {
     const auto byte = [](unsigned bits) { return static_cast<char>(bits); };
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
     for (const char next : text) {
         const auto code = static_cast<unsigned char>(next);
         const unsigned character = code >= 0x80 && code < 0xA0 ? kWindows1252[code - 0x80] : code;
@@ -64,7 +63,7 @@ std::optional<std::string> ansi_to_utf8(std::string_view text)
             out += {byte(0xE0 | (character >> 12)), byte(0x80 | ((character >> 6) & 0x3F)),
                     byte(0x80 | (character & 0x3F))};
     }
-    return out;
+    return true;
 }
 
 void prefer_large_pages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t bytes)

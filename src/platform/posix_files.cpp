@@ -94,13 +94,15 @@ extern "C" void on_interrupt(int signal_number)
     (void)std::raise(signal_number);
 }
 
-// The part of a name that names its folder, with its last slash; empty for a
-// name in the current folder.
+}  // namespace
+
 std::string folder_of(const std::string& name)
 {
     const auto slash = name.rfind('/');
     return slash == std::string::npos ? std::string{} : name.substr(0, slash + 1);
 }
+
+namespace {
 
 const char* folder_path(const std::string& folder)
 {

@@ -238,17 +238,42 @@ TEST(SwedishNamesFailure, MissingListIsNamedAsTyped)
     EXPECT_EQ(result.status, 1);
 }
 
+// Commands piped from a file that Notepad saved, in UTF-8 with or without a
+// byte-order mark: its words name the files as they read in UTF-8, and J's
+// result lies beside its first list, whatever folder the second is in.
+TEST(SwedishNamesPiped, InUtf8AsNotepadSavesThemNameTheirFiles)
+{
+    const std::string stem = "\xC3\xA4renden";  // ärenden
+    const std::string other = "\xC3\x96vrigt";  // Övrigt
+    for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+        e2e::Folder folder;
+        folder.write(stem + ".txt", "ann@x.se\r\nbo@y.se\r\n");
+        folder.shell("mkdir " + other + " && printf 'cy@z.se' > " + other + "/svar.txt");
+        const auto result = folder.run_shell(mark + "c " + stem + "\r\nj " + stem + " " + other + "\\svar\r\nq\r\n",
+                                             kSwedishLocale);
+        EXPECT_EQ(result.status, 0) << result.out;
+        // Echoed in the code page of the console's output, 850, where ä is 0x84.
+        EXPECT_NE(result.out.find(counted("\x84renden.txt", 2)), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("output is in the file \x84renden_svar.txt\r\n"), std::string::npos);
+        EXPECT_EQ(folder.files()[stem + "_svar.txt"], "ann@x.se\r\nbo@y.se\r\ncy@z.se\r\n");
+    }
+}
+
 // Lists as Windows editors save them.
 
-TEST(WindowsText, EndOfTextByteEndsTheList)
+TEST(WindowsText, EndOfFileByteSeparatesEntriesAndWordsAsABlankDoes)
 {
-    // copy /a and older editors end a text with 0x1A; what follows is not read.
-    const Files before = {{"dos.txt", "ann@x.se\r\nbo@y.se\r\n\x1a" "ghost@z.se\r\n"}};
+    // copy con and older editors end a text with 0x1A, and copy /b keeps it
+    // where it joins such a file to another: what follows is still read.
+    const Files before = {{"dos.txt", "ann@x.se\r\nbo@y.se\r\n\x1a" "Cy@z.se\x1a" "dy@w.se\x1a"}};
     e2e::Folder folder;
     folder.write(before);
-    const auto result = folder.run("c dos\r\na dos\r\nq\r\n");
-    EXPECT_EQ(result.out.substr(0, kMenu.size() + counted("dos.txt", 2).size()), kMenu + counted("dos.txt", 2));
-    EXPECT_EQ(folder.files(), with(before, "dos_a.txt", "ann@x.se\r\nbo@y.se\r\n"));
+    const auto result = folder.run("c dos\r\na dos\r\nl dos\r\ne dos\r\nq\r\n");
+    EXPECT_EQ(result.out.substr(0, kMenu.size() + counted("dos.txt", 4).size()), kMenu + counted("dos.txt", 4));
+    Files after = with(before, "dos_a.txt", "Cy@z.se\r\nann@x.se\r\nbo@y.se\r\ndy@w.se\r\n");
+    after["dos_low.txt"] = "ann@x.se\r\nbo@y.se\r\ncy@z.se\r\ndy@w.se\r\n";
+    after["dosEPX.txt"] = "ann@x.se\r\nbo@y.se\r\nCy@z.se\r\ndy@w.se\r\n";
+    EXPECT_EQ(folder.files(), after);
 }
 
 TEST(WindowsText, UnicodeAndUtf8WithMarkAreReadAsTheirText)

@@ -1,7 +1,5 @@
 #include "shell/engine/entries.h"
 
-#include "platform/hints.h"
-
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -37,7 +35,7 @@ const char* find_separator(const char* from, const char* end)
     return from;
 }
 
-std::size_t count_entries(std::string_view text)
+std::size_t count_entries(std::string_view text, bool* beyond_ascii)
 {
     // An entry begins at each byte that is not a separator and follows one (or
     // begins the text). The blocks keep the sums in narrow lanes, which lets
@@ -46,29 +44,22 @@ std::size_t count_entries(std::string_view text)
     if (text.empty())
         return 0;
     std::size_t count = is_separator(bytes[0]) ? 0 : 1;
+    unsigned char high = bytes[0];
     constexpr std::size_t kBlock = 4096;
     for (std::size_t at = 1; at < text.size();) {
         const std::size_t stop = std::min(text.size(), at + kBlock);
         unsigned starts = 0;
-        for (std::size_t i = at; i < stop; ++i)
+        for (std::size_t i = at; i < stop; ++i) {
             starts +=
                 static_cast<unsigned>(is_separator(bytes[i - 1])) & static_cast<unsigned>(!is_separator(bytes[i]));
+            high |= bytes[i];
+        }
         count += starts;
         at = stop;
     }
+    if (beyond_ascii != nullptr && high >= 0x80)
+        *beyond_ascii = true;
     return count;
-}
-
-std::vector<std::string_view> split_entries(std::string_view text)
-{
-    // Counting first sizes the list once: a list that grows by doubling copies
-    // itself into fresh memory, page by page, several times over.
-    const std::size_t count = count_entries(text);
-    std::vector<std::string_view> entries;
-    entries.reserve(count);
-    platform::prefer_large_pages(entries.data(), count * sizeof(std::string_view));
-    for_each_entry(text, [&entries](std::string_view entry) { entries.push_back(entry); });
-    return entries;
 }
 
 }  // namespace shell

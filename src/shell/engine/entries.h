@@ -1,6 +1,8 @@
 // The entries of a list text: the runs of bytes between white space.
 #pragma once
 
+#include "platform/hints.h"
+
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -15,11 +17,10 @@ constexpr bool is_separator(unsigned char byte)
     return byte == ' ' || (byte >= '\t' && byte <= '\r');
 }
 
-// The entries of a list text in order, as views into the text.
-std::vector<std::string_view> split_entries(std::string_view text);
-
-// How many entries a list text holds, without making them.
-std::size_t count_entries(std::string_view text);
+// How many entries a list text holds, without making them. `beyond_ascii`,
+// where given, is set when the text holds a byte above 0x7F, so that the
+// commands that must know learn it from the same pass.
+std::size_t count_entries(std::string_view text, bool* beyond_ascii = nullptr);
 
 // The first separator at or after `from`, or `end` when there is none.
 const char* find_separator(const char* from, const char* end);
@@ -44,6 +45,27 @@ private:
     const char* cursor_;
     const char* end_;
 };
+
+// The `count` entries of a cursor (an EntryCursor, or one that gives the
+// entries of a text otherwise) in order, as a list of views.
+template <typename Cursor>
+std::vector<std::string_view> list_entries(Cursor cursor, std::size_t count)
+{
+    // Sized once: a list that grows by doubling copies itself into fresh
+    // memory, page by page, several times over.
+    std::vector<std::string_view> entries;
+    entries.reserve(count);
+    platform::prefer_large_pages(entries.data(), count * sizeof(std::string_view));
+    for (std::string_view entry = cursor.next(); !entry.empty(); entry = cursor.next())
+        entries.push_back(entry);
+    return entries;
+}
+
+// The entries of a list text in order, as views into the text.
+inline std::vector<std::string_view> split_entries(std::string_view text)
+{
+    return list_entries(EntryCursor(text), count_entries(text));
+}
 
 // Hands each entry of a list text to `take` in order, as a view into the text.
 template <typename Take>

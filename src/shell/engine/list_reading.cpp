@@ -24,9 +24,9 @@ bool names_a_file(const std::string& name)
     return !name.empty() && name.find('\0') == std::string::npos;
 }
 
-EndOfText text_rule()
+EofByte text_rule()
 {
-    return platform::text_ends_at_eof_byte() ? EndOfText::at_eof_byte : EndOfText::none;
+    return platform::eof_byte_is_blank() ? EofByte::blank : EofByte::kept;
 }
 
 std::optional<std::string> read_file(const std::string& name)
@@ -124,7 +124,7 @@ bool PieceReader::read_more()
         filled_ += text.size();
     else
         append_text(text);
-    if (got == room && !decoder_.ended())
+    if (got == room)
         return true;
     append_text(decoder_.finish(decoded_));
     return false;

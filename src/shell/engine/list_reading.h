@@ -1,6 +1,6 @@
 // List files read whole, or in pieces that end between entries. Reading takes
 // a file's text as text_decoding.h says: without a UTF-8 byte-order mark, from
-// UTF-16 into UTF-8, and on Windows up to a 0x1A.
+// UTF-16 into UTF-8, and on Windows with a blank for each 0x1A.
 #pragma once
 
 #include "shell/engine/result_file.h"
@@ -16,8 +16,8 @@
 
 namespace shell {
 
-// Where a file's text ends on this system: Windows ends it at a 0x1A.
-EndOfText text_rule();
+// What a byte 0x1A is on this system: Windows reads it as a blank.
+EofByte text_rule();
 
 // A name with a NUL byte in it names no file: the system would read it only
 // as far as the NUL, and so take another file for it.

@@ -1,5 +1,7 @@
 #include "shell/engine/text_decoding.h"
 
+#include "shell/engine/entries.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -133,19 +135,9 @@ TextEncoding detect_encoding(std::string_view first_bytes)
     return TextEncoding::plain;
 }
 
-std::size_t text_end(std::string_view text, EndOfText rule)
-{
-    if (rule == EndOfText::none || text.empty())
-        return text.size();
-    const void* const found = std::memchr(text.data(), kEndOfTextByte, text.size());
-    return found == nullptr ? text.size() : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
-}
-
 std::span<char> TextDecoder::decode(std::span<char> piece, std::string& out)
 {
     out.clear();
-    if (ended_)
-        return {};
     if (!decided_) {
         // The beginning is held until it shows whether it is a mark, which
         // takes at most the first few bytes.
@@ -173,7 +165,7 @@ std::span<char> TextDecoder::decode(std::span<char> piece, std::string& out)
     }
     if (unit_size(encoding_) != 0) {
         decode_units(std::string_view(piece.data(), piece.size()), out);
-        return cut(std::span<char>(out));
+        return apply_rule(std::span<char>(out));
     }
     if (held_.empty())
         return plain_text(piece);
@@ -186,8 +178,6 @@ std::span<char> TextDecoder::decode(std::span<char> piece, std::string& out)
 std::span<char> TextDecoder::finish(std::string& out)
 {
     out.clear();
-    if (ended_)
-        return {};
     if (!decided_) {
         // The file ended within its first bytes: they tell what they can.
         const std::string beginning = decide();
@@ -207,7 +197,7 @@ std::span<char> TextDecoder::finish(std::string& out)
     }
     held_.clear();
     high_surrogate_ = 0;
-    return cut(std::span<char>(out));
+    return apply_rule(std::span<char>(out));
 }
 
 std::string TextDecoder::decide()
@@ -228,7 +218,7 @@ std::string TextDecoder::decide()
 // be the beginning of one keeps those bytes back for the next piece.
 std::span<char> TextDecoder::plain_text(std::span<char> text)
 {
-    text = cut(text);
+    text = apply_rule(text);
     if (text.empty())
         return text;
     char* at = text.data();
@@ -237,7 +227,7 @@ std::span<char> TextDecoder::plain_text(std::span<char> text)
         if (std::string_view(at, static_cast<std::size_t>(end - at)).starts_with(kUtf8Bom)) {
             std::fill_n(at, kUtf8Bom.size(), ' ');
             at += kUtf8Bom.size();
-        } else if (!ended_ && kUtf8Bom.starts_with(std::string_view(at, static_cast<std::size_t>(end - at)))) {
+        } else if (kUtf8Bom.starts_with(std::string_view(at, static_cast<std::size_t>(end - at)))) {
             held_.assign(at, end);
             return text.first(static_cast<std::size_t>(at - text.data()));
         } else {
@@ -295,16 +285,18 @@ void TextDecoder::put_unit(char32_t unit, std::string& out)
         append_utf8(is_high_surrogate(unit) || is_low_surrogate(unit) || unit > 0x10FFFF ? kReplacement : unit, out);
 }
 
-std::span<char> TextDecoder::cut(std::span<char> text)
+std::span<char> TextDecoder::apply_rule(std::span<char> text) const
 {
-    const std::size_t end = text_end(std::string_view(text.data(), text.size()), rule_);
-    if (end == text.size())
+    if (rule_ == EofByte::kept || text.empty())
         return text;
-    ended_ = true;
-    return text.first(end);
+    char* at = text.data();
+    char* const end = at + text.size();
+    while ((at = static_cast<char*>(std::memchr(at, '\x1a', static_cast<std::size_t>(end - at)))) != nullptr)
+        *at++ = ' ';
+    return text;
 }
 
-void decode_whole_text(std::string& text, EndOfText rule)
+void decode_whole_text(std::string& text, EofByte rule)
 {
     TextDecoder decoder(rule);
     std::string out;
@@ -319,33 +311,56 @@ void decode_whole_text(std::string& text, EndOfText rule)
     text.append(last.data(), last.size());
 }
 
+namespace {
+
+// The first byte above 0x7F at or after `at`, or `end`. Lists are mostly
+// ASCII: eight bytes are looked at a time while no high bit is set.
+const char* skip_ascii(const char* at, const char* end)
+{
+    for (std::uint64_t word = 0; end - at >= 8; at += 8) {
+        std::memcpy(&word, at, sizeof word);
+        if ((word & 0x8080808080808080u) != 0)
+            break;
+    }
+    while (at != end && static_cast<unsigned char>(*at) < 0x80)
+        ++at;
+    return at;
+}
+
+}  // namespace
+
 CharacterSet classify_text(std::string_view text)
 {
-    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    const char* at = text.data();
+    const char* const end = at + text.size();
     bool beyond_ascii = false;
-    std::size_t at = 0;
-    while (at < size) {
-        // Lists are mostly ASCII: eight bytes at a time while no high bit is set.
-        for (std::uint64_t word = 0; size - at >= 8; at += 8) {
-            std::memcpy(&word, bytes + at, sizeof word);
-            if ((word & kHighBits) != 0)
-                break;
-        }
-        if (at == size)
-            break;
-        if (bytes[at] < 0x80) {
-            ++at;
-            continue;
-        }
-        const std::size_t sequence = utf8_sequence_size(bytes + at, size - at);
+    while ((at = skip_ascii(at, end)) != end) {
+        const std::size_t sequence =
+            utf8_sequence_size(reinterpret_cast<const unsigned char*>(at), static_cast<std::size_t>(end - at));
         if (sequence == 0)
             return CharacterSet::legacy;
         beyond_ascii = true;
         at += sequence;
     }
     return beyond_ascii ? CharacterSet::utf8 : CharacterSet::ascii;
+}
+
+bool holds_two_encodings(std::string_view first, std::string_view second)
+{
+    bool utf8 = false;
+    bool legacy = false;
+    for (const std::string_view text : {first, second}) {
+        const char* at = text.data();
+        const char* const end = at + text.size();
+        while (!(utf8 && legacy) && (at = skip_ascii(at, end)) != end) {
+            // The entry's bytes before `at` are ASCII, so its rest tells what it is.
+            const char* const entry_end = find_separator(at, end);
+            const auto rest = static_cast<std::size_t>(entry_end - at);
+            (classify_text({at, rest}) == CharacterSet::legacy ? legacy : utf8) = true;
+            at = entry_end;
+        }
+    }
+    return utf8 && legacy;
 }
 
 }  // namespace shell
