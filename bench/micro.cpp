@@ -2,13 +2,10 @@
 // them unless said otherwise: splitting and counting, the two sorts straight
 // from a text, the names, the subtract and join sets, the extraction, and the
 // decoding of a list's text.
-#include "extract/email_extraction.h"
-#include "extract/name_extraction.h"
-#include "lists/join.h"
-#include "lists/engine/sort_entries.h"
-#include "lists/subtract.h"
-#include "shell/engine/entries.h"
-#include "shell/engine/text_decoding.h"
+#include "text.h"
+#include "commands.h"
+#include "entry_set.h"
+#include "sort.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,7 +44,7 @@ std::string prose_text(std::size_t count)
     const std::string addresses = address_text(count);
     std::string text;
     std::size_t number = 0;
-    shell::for_each_entry(addresses, [&](std::string_view address) {
+    mordavelle::for_each_entry(addresses, [&](std::string_view address) {
         text += "please answer the mail ";
         switch (number++ % 3) {
         case 0: text.append("<").append(address).append(">, "); break;
@@ -67,7 +64,7 @@ void split_entries(benchmark::State& state)
 {
     const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(shell::split_entries(text));
+        benchmark::DoNotOptimize(mordavelle::split_entries(text));
     set_bytes(state, text.size());
 }
 BENCHMARK(split_entries)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
@@ -76,7 +73,7 @@ void count_entries(benchmark::State& state)
 {
     const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(shell::count_entries(text));
+        benchmark::DoNotOptimize(mordavelle::count_entries(text));
     set_bytes(state, text.size());
 }
 BENCHMARK(count_entries)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
@@ -85,7 +82,7 @@ void sort_text_by_bytes(benchmark::State& state)
 {
     const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(lists::SortedEntries(text, lists::SortKey::whole_entry).size());
+        benchmark::DoNotOptimize(mordavelle::SortedEntries(text, mordavelle::SortKey::whole_entry).size());
     set_bytes(state, text.size());
 }
 BENCHMARK(sort_text_by_bytes)->Arg(10'000)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
@@ -94,7 +91,7 @@ void sort_text_by_department(benchmark::State& state)
 {
     const std::string text = address_text(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(lists::SortedEntries(text, lists::SortKey::department).size());
+        benchmark::DoNotOptimize(mordavelle::SortedEntries(text, mordavelle::SortKey::department).size());
     set_bytes(state, text.size());
 }
 BENCHMARK(sort_text_by_department)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
@@ -106,8 +103,8 @@ void sort_names(benchmark::State& state)
         state.PauseTiming();
         std::string keys = text;
         state.ResumeTiming();
-        benchmark::DoNotOptimize(extract::make_name_keys(keys).entries);
-        benchmark::DoNotOptimize(lists::SortedEntries(keys, lists::SortKey::local_part).size());
+        benchmark::DoNotOptimize(mordavelle::make_name_keys(keys).entries);
+        benchmark::DoNotOptimize(mordavelle::SortedEntries(keys, mordavelle::SortKey::local_part).size());
     }
     set_bytes(state, text.size());
 }
@@ -116,13 +113,13 @@ BENCHMARK(sort_names)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
 void subtract(benchmark::State& state)
 {
     const std::string all_text = address_text(static_cast<std::size_t>(state.range(0)));
-    const auto all = shell::split_entries(all_text);
+    const auto all = mordavelle::split_entries(all_text);
     std::vector<std::string_view> responders;
     for (std::size_t i = 0; i < all.size(); i += 5)
         responders.insert(responders.end(), {all[i], all[i + 1]});
     for (auto _ : state) {
         std::size_t dropped = 0;
-        lists::Responders(responders).mark(shell::EntryCursor(all_text),
+        mordavelle::Responders(responders).mark(mordavelle::EntryCursor(all_text),
                                            [&dropped](std::string_view, bool drop) { dropped += drop; });
         benchmark::DoNotOptimize(dropped);
     }
@@ -135,10 +132,11 @@ void join(benchmark::State& state)
     const std::size_t count = static_cast<std::size_t>(state.range(0));
     const std::string first_text = address_text(count, 1);
     const std::string second_text = address_text(count / 2, 2) + address_text(count / 2, 1);
-    const auto first = shell::split_entries(first_text);
-    const auto second = shell::split_entries(second_text);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(lists::join(first, second));
+    const std::size_t most = mordavelle::count_entries(first_text) + mordavelle::count_entries(second_text);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(mordavelle::join_entries(mordavelle::EntryCursor(first_text),
+                                                          mordavelle::EntryCursor(second_text), most));
+    }
     set_bytes(state, first_text.size() + second_text.size());
 }
 BENCHMARK(join)->Arg(kAddresses)->Unit(benchmark::kMillisecond);
@@ -150,9 +148,9 @@ void extract_addresses(benchmark::State& state)
         state.PauseTiming();
         std::string text = prose;
         state.ResumeTiming();
-        extract::break_text(text);
+        mordavelle::break_text(text);
         std::size_t words = 0;
-        extract::for_each_word_with_at_signs(text, [&words](std::string_view) { ++words; });
+        mordavelle::for_each_word_with_at_signs(text, [&words](std::string_view) { ++words; });
         benchmark::DoNotOptimize(words);
     }
     set_bytes(state, prose.size());
@@ -165,9 +163,9 @@ void decode_plain_text(benchmark::State& state)
     // that begins a byte-order mark, and under the Windows rule one search for
     // the byte 0x1A.
     std::string text = address_text(kAddresses);
-    const auto rule = state.range(0) == 0 ? shell::EofByte::kept : shell::EofByte::blank;
+    const auto rule = state.range(0) == 0 ? mordavelle::EofByte::kept : mordavelle::EofByte::blank;
     for (auto _ : state) {
-        shell::decode_whole_text(text, rule);
+        mordavelle::decode_whole_text(text, rule);
         benchmark::DoNotOptimize(text.data());
     }
     set_bytes(state, text.size());
@@ -197,7 +195,7 @@ void decode_utf16_text(benchmark::State& state)
         state.PauseTiming();
         std::string text = file;
         state.ResumeTiming();
-        shell::decode_whole_text(text, shell::EofByte::blank);
+        mordavelle::decode_whole_text(text, mordavelle::EofByte::blank);
         benchmark::DoNotOptimize(text.data());
     }
     set_bytes(state, file.size());
@@ -210,7 +208,7 @@ void decode_utf16_in_pieces(benchmark::State& state)
     constexpr std::size_t kPiece = std::size_t{1} << 18;
     std::string out;
     for (auto _ : state) {
-        shell::TextDecoder decoder(shell::EofByte::blank);
+        mordavelle::TextDecoder decoder(mordavelle::EofByte::blank);
         std::size_t bytes = 0;
         for (std::size_t at = 0; at < file.size(); at += kPiece)
             bytes += decoder.decode(std::span<char>(file).subspan(at, std::min(kPiece, file.size() - at)), out).size();

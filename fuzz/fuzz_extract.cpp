@@ -1,7 +1,6 @@
 // E-mail words: every word handed over holds an at sign and stands in the
 // text, as often as it holds at signs, in text order.
-#include "extract/email_extraction.h"
-#include "shell/engine/entries.h"
+#include "text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,17 +10,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::string text(reinterpret_cast<const char*>(data), size);
-    extract::break_text(text);
+    mordavelle::break_text(text);
     for (const char byte : text)
         if (byte == '(' || byte == ')' || byte == ',' || byte == '<' || byte == '>')
             std::abort();
 
     std::vector<std::string_view> expected;
-    for (const std::string_view word : shell::split_entries(text))
+    for (const std::string_view word : mordavelle::split_entries(text))
         for (auto at_signs = std::count(word.begin(), word.end(), '@'); at_signs > 0; --at_signs)
             expected.push_back(word);
     std::vector<std::string_view> words;
-    extract::for_each_word_with_at_signs(text, [&words](std::string_view word) { words.push_back(word); });
+    mordavelle::for_each_word_with_at_signs(text, [&words](std::string_view word) { words.push_back(word); });
     if (words != expected)
         std::abort();
     return 0;

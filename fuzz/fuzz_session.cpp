@@ -2,8 +2,8 @@
 // through the menu and every command, with pauses and tones recorded. The
 // program must end (by the quit word, the end of input or a failure) without
 // a crash, with status 0 or 1.
-#include "shell/failure.h"
-#include "shell/menu.h"
+#include "console.h"
+#include "commands.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -58,9 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto* const console_out = std::cout.rdbuf(output.rdbuf());
     int status = -1;
     try {
-        status = shell::run_menu();
-    } catch (const shell::ProgramEnd& end) {
-        status = end.status;
+        status = mordavelle::run_menu();
+    } catch (const mordavelle::Failure& failure) {
+        status = mordavelle::show(failure);
     }
     std::cin.rdbuf(console_in);
     std::cout.rdbuf(console_out);

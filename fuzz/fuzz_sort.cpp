@@ -2,9 +2,9 @@
 // byte order and in department order gives the very entries of the text in
 // the order a stable sort gives, and names come out as keys made one by one,
 // sorted, each written with a blank for its first per cent sign.
-#include "extract/name_extraction.h"
-#include "lists/engine/sort_entries.h"
-#include "shell/engine/entries.h"
+#include "commands.h"
+#include "sort.h"
+#include "text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,12 +17,12 @@
 namespace {
 
 template <typename Less>
-void check_sorted_text(std::string_view text, lists::SortKey key, Less less)
+void check_sorted_text(std::string_view text, mordavelle::SortKey key, Less less)
 {
-    auto expected = shell::split_entries(text);
+    auto expected = mordavelle::split_entries(text);
     std::stable_sort(expected.begin(), expected.end(), less);
     std::size_t i = 0;
-    lists::SortedEntries(text, key).for_each([&](std::string_view entry) {
+    mordavelle::SortedEntries(text, key).for_each([&](std::string_view entry) {
         if (i >= expected.size() || entry.data() != expected[i].data() || entry.size() != expected[i].size())
             std::abort();
         ++i;
@@ -43,9 +43,9 @@ void check_names(std::string_view text)
     bool passes = true;
     bool empty_part = false;
     std::vector<std::string> expected;
-    const auto entries = shell::split_entries(text);
+    const auto entries = mordavelle::split_entries(text);
     for (const std::string_view entry : entries) {
-        const std::string_view local = lists::local_part(entry);
+        const std::string_view local = mordavelle::local_part(entry);
         dots += std::count(local.begin(), local.end(), '.');
         const std::size_t dot = local.find('.');
         if (dot == std::string_view::npos) {
@@ -66,7 +66,7 @@ void check_names(std::string_view text)
         line[line.find('%')] = ' ';
 
     std::string in_place{text};
-    const auto made = extract::make_name_keys(in_place);
+    const auto made = mordavelle::make_name_keys(in_place);
     if (made.passes != passes || made.dots != dots || made.entries != entries.size())
         std::abort();
     if (!passes)
@@ -76,8 +76,8 @@ void check_names(std::string_view text)
     if (empty_part)
         return;
     std::size_t i = 0;
-    lists::SortedEntries(in_place, lists::SortKey::local_part).for_each([&](std::string_view key) {
-        if (i >= expected.size() || extract::name_line(in_place, key) != expected[i])
+    mordavelle::SortedEntries(in_place, mordavelle::SortKey::local_part).for_each([&](std::string_view key) {
+        if (i >= expected.size() || mordavelle::name_line(in_place, key) != expected[i])
             std::abort();
         ++i;
     });
@@ -90,9 +90,9 @@ void check_names(std::string_view text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    check_sorted_text(text, lists::SortKey::whole_entry, std::less<std::string_view>{});
-    check_sorted_text(text, lists::SortKey::department, [](std::string_view a, std::string_view b) {
-        return lists::department_key(a) < lists::department_key(b);
+    check_sorted_text(text, mordavelle::SortKey::whole_entry, std::less<std::string_view>{});
+    check_sorted_text(text, mordavelle::SortKey::department, [](std::string_view a, std::string_view b) {
+        return mordavelle::department_key(a) < mordavelle::department_key(b);
     });
     check_names(text);
     return 0;

@@ -1,7 +1,6 @@
 #include "e2e.h"
-#include "shell/engine/entries.h"
-#include "lists/alphabetical_sort.h"
-#include "lists/engine/sort_entries.h"
+#include "text.h"
+#include "sort.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +30,7 @@ TEST(AlphabeticalSortFailure, UnwritableResultShutsDown)
 Views sorted_by_bytes(std::string_view text)
 {
     Views entries;
-    lists::SortedEntries(text, lists::SortKey::whole_entry).for_each([&entries](std::string_view entry) {
+    mordavelle::SortedEntries(text, mordavelle::SortKey::whole_entry).for_each([&entries](std::string_view entry) {
         entries.push_back(entry);
     });
     return entries;
@@ -86,7 +85,7 @@ TEST(SortedByBytes, AgreesWithAStableStandardSortOnRandomLists)
                 text += alphabet[random() % alphabet.size()];
             text += '\n';
         }
-        Views expected = shell::split_entries(text);
+        Views expected = mordavelle::split_entries(text);
         std::stable_sort(expected.begin(), expected.end());
         const Views sorted = sorted_by_bytes(text);
         ASSERT_EQ(sorted.size(), expected.size()) << size;

@@ -1,7 +1,7 @@
 // Raw bytes and garbage: every byte but the six white-space bytes is an
 // ordinary entry byte, through the file routines and through the whole menu.
 #include "e2e.h"
-#include "shell/engine/entries.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST(RawBytes, FileRoutinesKeepEveryEntryByteExact)
 {
     std::vector<std::string> entries;
     const std::string text = raw_list(entries);
-    const auto split = shell::split_entries(text);
+    const auto split = mordavelle::split_entries(text);
     ASSERT_EQ(split.size(), entries.size());
     EXPECT_TRUE(std::equal(split.begin(), split.end(), entries.begin()));
 }

@@ -1,7 +1,6 @@
 #include "e2e.h"
-#include "lists/department_sort.h"
-#include "lists/engine/sort_entries.h"
-#include "shell/engine/entries.h"
+#include "sort.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -30,18 +29,18 @@ TEST(DepartmentSortFailure, UnwritableResultExitsNamingIt)
 
 TEST(DepartmentKey, IsEverythingAfterTheFirstAtSign)
 {
-    EXPECT_EQ(lists::department_key("ann@hr.se"), "hr.se");
-    EXPECT_EQ(lists::department_key("x@b@c"), "b@c");
-    EXPECT_EQ(lists::department_key("ann@"), "");
-    EXPECT_EQ(lists::department_key("@hr"), "hr");
-    EXPECT_EQ(lists::department_key("nobody"), "nobody");
+    EXPECT_EQ(mordavelle::department_key("ann@hr.se"), "hr.se");
+    EXPECT_EQ(mordavelle::department_key("x@b@c"), "b@c");
+    EXPECT_EQ(mordavelle::department_key("ann@"), "");
+    EXPECT_EQ(mordavelle::department_key("@hr"), "hr");
+    EXPECT_EQ(mordavelle::department_key("nobody"), "nobody");
 }
 
 // The entries of a list text in the order the command writes them.
 Views sorted_by_department(std::string_view text)
 {
     Views entries;
-    lists::SortedEntries(text, lists::SortKey::department).for_each([&entries](std::string_view entry) {
+    mordavelle::SortedEntries(text, mordavelle::SortKey::department).for_each([&entries](std::string_view entry) {
         entries.push_back(entry);
     });
     return entries;
@@ -77,9 +76,9 @@ TEST(SortedByDepartment, AgreesWithAStableSortByKeyOnRandomLists)
                 text += alphabet[random() % alphabet.size()];
             text += ' ';
         }
-        Views expected = shell::split_entries(text);
+        Views expected = mordavelle::split_entries(text);
         std::stable_sort(expected.begin(), expected.end(), [](std::string_view a, std::string_view b) {
-            return lists::department_key(a) < lists::department_key(b);
+            return mordavelle::department_key(a) < mordavelle::department_key(b);
         });
         const Views sorted = sorted_by_department(text);
         ASSERT_EQ(sorted.size(), expected.size()) << size;

@@ -2,8 +2,8 @@
 // console output, the exit status, the recorded pauses, tones and removals,
 // and the folder's files afterwards, byte for byte.
 #include "e2e.h"
-#include "platform/help_frame.h"
-#include "shell/menu.h"
+#include "platform/posix.h"
+#include "commands.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ TEST_P(Dialogue, RunsAsRecorded)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Dialogue,
-    testing::ValuesIn(e2e::load_cases({{"@help", platform::help_frame("Mordsavelle", shell::kHelpText)}})),
+    testing::ValuesIn(e2e::load_cases({{"@help", platform::help_frame("Mordsavelle", mordavelle::kHelpText)}})),
     e2e::case_name);
 
 }  // namespace

@@ -1,5 +1,5 @@
 #include "e2e.h"
-#include "extract/email_extraction.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +12,16 @@ using Words = std::vector<std::string>;
 // The words that the text yields once broken, copied out of it.
 Words extracted(std::string text)
 {
-    extract::break_text(text);
+    mordavelle::break_text(text);
     Words words;
-    extract::for_each_word_with_at_signs(text, [&words](std::string_view word) { words.emplace_back(word); });
+    mordavelle::for_each_word_with_at_signs(text, [&words](std::string_view word) { words.emplace_back(word); });
     return words;
 }
 
 TEST(BreakText, TurnsTheFiveBreakCharactersIntoLineEnds)
 {
     std::string text = "a(b)c,d<e>f;g:h[i]j\"k.l=m?\xa8\xbc\xa9";
-    extract::break_text(text);
+    mordavelle::break_text(text);
     EXPECT_EQ(text, "a\nb\nc\nd\ne\nf;g:h[i]j\"k.l=m?\xa8\xbc\xa9");
 }
 
@@ -79,7 +79,7 @@ TEST(EmailExtractionFailure, UnwritableResultExitsWithNoIntermediateLeft)
     folder.shell("ln -s /dev/full tEPX.txt");
     const auto result = folder.run("e t q\n");
     EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "", "can't make file tEPX.txt", "Exiting..."}));
-    EXPECT_EQ(result.events, (std::vector<std::string>{"remove cleanfile.txt", "pause 2000"}));
+    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(folder.files(), (e2e::Files{{"t.txt", kThread}, {"tEPX.txt", "<link to /dev/full>"}}));
 }
@@ -112,7 +112,7 @@ TEST(EmailExtractionFailure, IntermediateThatCannotBeWrittenExitsAndIsRemoved)
     folder.write("t.txt", std::string(100000, 'x'));
     const auto result = run_wrapped(folder, "trap '' XFSZ; ulimit -f 8", "e t\n");
     EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "can't write cleanfile ", "Exiting..."}));
-    EXPECT_EQ(result.events, (std::vector<std::string>{"remove cleanfile.txt", "pause 2000"}));
+    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(folder.files().count("cleanfile.txt"), 0U);
 }
@@ -127,7 +127,7 @@ TEST(EmailExtractionFailure, IntermediateThatCannotBeReadBackExitsAndIsRemoved)
     const auto result = folder.run_shell("e t q\n", "env ASAN_OPTIONS=detect_leaks=0 strace -f -o ../strace.log -P \"$PWD/"
                                          "cleanfile.txt\" -e inject=read:error=EIO " + e2e::kRecordingProgram);
     EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "can't find cleanfile ", "Exiting..."}));
-    EXPECT_EQ(result.events, (std::vector<std::string>{"remove cleanfile.txt", "pause 2000"}));
+    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(folder.files(), (e2e::Files{{"t.txt", kThread}, {"tEPX.txt", "earlier@result.se\n"}}));
 }

@@ -1,8 +1,8 @@
 // The help box drawn with characters: the help text wrapped at blanks as a
 // message box wraps it, inside a frame that fits the terminal.
 #include "e2e.h"
-#include "platform/help_frame.h"
-#include "shell/menu.h"
+#include "platform/posix.h"
+#include "commands.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ class HelpTextWrap : public testing::TestWithParam<std::size_t> {};
 TEST_P(HelpTextWrap, EveryLineFitsWithoutOuterBlanks)
 {
     const std::size_t width = GetParam();
-    for (const auto& line : platform::wrap_text(shell::kHelpText, width)) {
+    for (const auto& line : platform::wrap_text(mordavelle::kHelpText, width)) {
         EXPECT_LE(line.size(), width) << line;
         ASSERT_FALSE(line.empty());
         EXPECT_NE(line.front(), ' ') << line;
@@ -46,18 +46,18 @@ TEST_P(HelpTextWrap, KeepsTheTextsOwnWordsInOrder)
     // comes in pieces a line long, its rest then going on as a word of its own.
     const std::size_t width = GetParam();
     std::vector<std::string> expected;
-    for (std::string word : words_of(shell::kHelpText)) {
+    for (std::string word : words_of(mordavelle::kHelpText)) {
         for (; word.size() > width; word.erase(0, width))
             expected.push_back(word.substr(0, width));
         expected.push_back(word);
     }
-    EXPECT_EQ(words_of(platform::wrap_text(shell::kHelpText, width)), expected);
+    EXPECT_EQ(words_of(platform::wrap_text(mordavelle::kHelpText, width)), expected);
 }
 
 TEST_P(HelpTextWrap, BreaksOnlyWhereTheNextWordWouldNotFit)
 {
     const std::size_t width = GetParam();
-    const auto lines = platform::wrap_text(shell::kHelpText, width);
+    const auto lines = platform::wrap_text(mordavelle::kHelpText, width);
     for (std::size_t i = 0; i + 1 < lines.size(); ++i)
         EXPECT_GT(lines[i].size() + 1 + words_of(lines[i + 1]).front().size(), width) << lines[i];
 }
@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Widths, HelpTextWrap, testing::Values(20, 40, 80));
 
 TEST(WrapText, HelpTextInFortyColumns)
 {
-    EXPECT_EQ(platform::wrap_text(shell::kHelpText, 40), (std::vector<std::string>{
+    EXPECT_EQ(platform::wrap_text(mordavelle::kHelpText, 40), (std::vector<std::string>{
                                                              "Uses text files (Notepad/Anteckningar,",
                                                              "Name.txt) that are local (in same folder",
                                                              "as the program). Some functions (S, J)",
@@ -94,7 +94,7 @@ TEST(WrapText, TextOfBlanksOnlyHasNoLines)
 
 TEST(HelpFrame, CaptionThenTextWrappedInEightyColumns)
 {
-    EXPECT_EQ(platform::help_frame(shell::kHelpCaption, shell::kHelpText),
+    EXPECT_EQ(platform::help_frame(mordavelle::kHelpCaption, mordavelle::kHelpText),
               e2e::lines({
                   "+----------------------------------------------------------------------------+",
                   "| Mordsavelle                                                                |",
@@ -109,7 +109,7 @@ TEST(HelpFrame, CaptionThenTextWrappedInEightyColumns)
 TEST(HelpFrame, NoLineWiderThanTheBox)
 {
     for (std::size_t width : {20U, 40U, 60U, 80U}) {
-        std::istringstream frame{platform::help_frame(shell::kHelpCaption, shell::kHelpText, width)};
+        std::istringstream frame{platform::help_frame(mordavelle::kHelpCaption, mordavelle::kHelpText, width)};
         for (std::string line; std::getline(frame, line);)
             EXPECT_LE(line.size(), width) << line;
     }
@@ -153,8 +153,8 @@ TEST(HelpBoxOnTerminal, FitsSixtyColumnsWithEveryWord)
         if (line.front() == '|')
             text += line.substr(1, line.size() - 2) + ' ';
     }
-    std::vector<std::string> expected = {std::string{shell::kHelpCaption}};
-    for (const auto& word : words_of(shell::kHelpText))
+    std::vector<std::string> expected = {std::string{mordavelle::kHelpCaption}};
+    for (const auto& word : words_of(mordavelle::kHelpText))
         expected.push_back(word);
     EXPECT_EQ(words_of(text), expected);
 }
@@ -163,7 +163,7 @@ TEST(HelpBoxOnTerminal, RedirectedOutputGetsTheFullWidth)
 {
     e2e::Folder folder;
     const auto result = folder.run("h\nq\n", e2e::kShippedProgram);
-    EXPECT_NE(result.out.find(platform::help_frame(shell::kHelpCaption, shell::kHelpText, 80)), std::string::npos);
+    EXPECT_NE(result.out.find(platform::help_frame(mordavelle::kHelpCaption, mordavelle::kHelpText, 80)), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "e2e.h"
-#include "lists/engine/entry_set.h"
-#include "lists/join.h"
+#include "entry_set.h"
 
 #include <gtest/gtest.h>
 
@@ -38,21 +37,27 @@ TEST(JoinName, TheJoinedListLiesBesideTheFirstWhateverFolderTheSecondIsIn)
     EXPECT_EQ(e2e::read_file(folder.path() / "lists/one_svar.txt"), "x\ny\nz\n");
 }
 
+Views join(const Views& first, const Views& second)
+{
+    using mordavelle::ListCursor;
+    return mordavelle::join_entries(ListCursor(first), ListCursor(second), first.size() + second.size());
+}
+
 TEST(JoinEntries, KeepsFirstOccurrencesOfFirstListThenNewOnesOfSecond)
 {
-    EXPECT_EQ(lists::join({"c", "a", "c", "b"}, {"d", "a", "e", "d"}), (Views{"c", "a", "b", "d", "e"}));
+    EXPECT_EQ(join({"c", "a", "c", "b"}, {"d", "a", "e", "d"}), (Views{"c", "a", "b", "d", "e"}));
 }
 
 TEST(JoinEntries, ComparesWholeEntriesByteForByte)
 {
-    EXPECT_EQ(lists::join({"ann", "Ann"}, {"an", "ann", "ann\xe9"}), (Views{"ann", "Ann", "an", "ann\xe9"}));
+    EXPECT_EQ(join({"ann", "Ann"}, {"an", "ann", "ann\xe9"}), (Views{"ann", "Ann", "an", "ann\xe9"}));
 }
 
 TEST(JoinEntries, EitherListMayBeEmpty)
 {
-    EXPECT_EQ(lists::join({}, {"b", "b"}), (Views{"b"}));
-    EXPECT_EQ(lists::join({"a", "a"}, {}), (Views{"a"}));
-    EXPECT_TRUE(lists::join({}, {}).empty());
+    EXPECT_EQ(join({}, {"b", "b"}), (Views{"b"}));
+    EXPECT_EQ(join({"a", "a"}, {}), (Views{"a"}));
+    EXPECT_TRUE(join({}, {}).empty());
 }
 
 std::string numbered(char letter, std::size_t number)
@@ -68,10 +73,10 @@ TEST(EntrySet, FilledToItsBoundFindsEveryMemberAndNoOther)
     for (std::size_t i = 0; i < text.size(); ++i)
         text[i] = numbered('m', i);
     const Views members(text.begin(), text.end());
-    lists::EntrySet set(members, members.size());
-    const auto has = [&set](const std::string& entry) { return set.contains(entry, lists::EntrySet::hash(entry)); };
+    mordavelle::EntrySet set(members, members.size());
+    const auto has = [&set](const std::string& entry) { return set.contains(entry, mordavelle::EntrySet::hash(entry)); };
     for (std::size_t i = 0; i < members.size(); ++i)
-        EXPECT_TRUE(set.insert(i, lists::EntrySet::hash(members[i]))) << i;
+        EXPECT_TRUE(set.insert(i, mordavelle::EntrySet::hash(members[i]))) << i;
     for (std::size_t i = 0; i < members.size(); ++i)
         ASSERT_TRUE(has(numbered('m', i)) && !has(numbered('n', i))) << i;
 }
@@ -79,13 +84,13 @@ TEST(EntrySet, FilledToItsBoundFindsEveryMemberAndNoOther)
 TEST(EntrySet, AnEqualEntryElsewhereIsNotAddedAgain)
 {
     const Views entries{"a", "b", "a", "", ""};
-    lists::EntrySet set(entries, entries.size());
+    mordavelle::EntrySet set(entries, entries.size());
     std::vector<bool> added;
     for (std::size_t i = 0; i < entries.size(); ++i)
-        added.push_back(set.insert(i, lists::EntrySet::hash(entries[i])));
+        added.push_back(set.insert(i, mordavelle::EntrySet::hash(entries[i])));
     EXPECT_EQ(added, (std::vector<bool>{true, true, false, true, false}));
-    EXPECT_TRUE(set.contains("", lists::EntrySet::hash("")));
-    EXPECT_FALSE(set.contains("c", lists::EntrySet::hash("c")));
+    EXPECT_TRUE(set.contains("", mordavelle::EntrySet::hash("")));
+    EXPECT_FALSE(set.contains("c", mordavelle::EntrySet::hash("c")));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "e2e.h"
 #include "platform/files.h"
-#include "shell/engine/entries.h"
-#include "shell/engine/list_reading.h"
-#include "shell/engine/result_file.h"
+#include "text.h"
+#include "list_file.h"
+#include "result_file.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ TEST(ReadFile, ReturnsTheBytesExactly)
     e2e::Folder folder;
     const std::string bytes("x\0y\r\n\x1a z", 8);
     folder.write("raw.txt", bytes);
-    EXPECT_EQ(shell::read_file((folder.path() / "raw.txt").string()), bytes);
+    EXPECT_EQ(mordavelle::read_file((folder.path() / "raw.txt").string()), bytes);
 }
 
 TEST(ReadFile, ReadsALargeFileWhole)
@@ -26,29 +26,27 @@ TEST(ReadFile, ReadsALargeFileWhole)
     std::string big(3 << 20, 'a');
     big[123456] = '\n';
     folder.write("big.txt", big);
-    EXPECT_EQ(shell::read_file((folder.path() / "big.txt").string()), big);
+    EXPECT_EQ(mordavelle::read_file((folder.path() / "big.txt").string()), big);
 }
 
 TEST(ReadFile, MissingFileAndDirectoryCannotBeRead)
 {
     e2e::Folder folder;
     folder.shell("mkdir dir.txt");
-    EXPECT_EQ(shell::read_file((folder.path() / "none.txt").string()), std::nullopt);
-    EXPECT_EQ(shell::read_file((folder.path() / "dir.txt").string()), std::nullopt);
+    EXPECT_EQ(mordavelle::read_file((folder.path() / "none.txt").string()), std::nullopt);
+    EXPECT_EQ(mordavelle::read_file((folder.path() / "dir.txt").string()), std::nullopt);
 }
 
 // A file's text read in pieces; all but the last of them end at a separator.
 std::string read_in_pieces(const std::string& name)
 {
-    shell::PieceReader reader;
-    EXPECT_TRUE(reader.open(name));
+    mordavelle::PieceReader reader(name, {});
     std::string text;
     for (auto piece = reader.next(); !piece.empty(); piece = reader.next()) {
-        EXPECT_TRUE(text.empty() || shell::is_separator(static_cast<unsigned char>(text.back())))
+        EXPECT_TRUE(text.empty() || mordavelle::is_separator(static_cast<unsigned char>(text.back())))
             << "a piece ended inside an entry at " << text.size();
         text.append(piece.data(), piece.size());
     }
-    EXPECT_FALSE(reader.failed());
     return text;
 }
 
@@ -91,7 +89,7 @@ TEST(PieceReader, Utf16TextThatOutgrowsItsBytesComesWholeInPieces)
 // Writes one entry a line as the commands do; false when the result failed.
 bool write_entries(const std::string& name, const Views& entries)
 {
-    shell::OutputFile out;
+    mordavelle::OutputFile out;
     if (out.open(name, {})) {
         for (const std::string_view entry : entries)
             out.write_line(entry);
@@ -141,7 +139,7 @@ TEST(OutputFile, OwnFileTakesTheFirstFreeNameAndNeverReplacesAFile)
 {
     e2e::Folder folder;
     folder.write("own.txt", "mine");
-    shell::OutputFile out;
+    mordavelle::OutputFile out;
     EXPECT_EQ(out.open_first_free((folder.path() / "own").string(), ".txt"), (folder.path() / "own1.txt").string());
     EXPECT_EQ(folder.files().at("own.txt"), "mine");
 }
@@ -150,7 +148,7 @@ TEST(OutputFile, OwnFileIsRemovedWithTheObject)
 {
     e2e::Folder folder;
     {
-        shell::OutputFile out;
+        mordavelle::OutputFile out;
         ASSERT_FALSE(out.open_first_free((folder.path() / "own").string(), ".txt").empty());
         out.write_line("x");
         ASSERT_TRUE(out.close());
@@ -165,7 +163,7 @@ TEST(ResultFile, IsWrittenBesideAndTakesItsPlaceOnlyWhenClosed)
 {
     e2e::Folder folder;
     folder.write("out.txt", "earlier\n");
-    shell::OutputFile out;
+    mordavelle::OutputFile out;
     ASSERT_TRUE(out.open((folder.path() / "out.txt").string(), {}));
     out.write_line("new");
     EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "earlier\n"}, {"mordavelle.partial", ""}}));
@@ -178,7 +176,7 @@ TEST(ResultFile, UnfinishedResultLeavesTheEarlierOneAndNothingElse)
     e2e::Folder folder;
     folder.write("out.txt", "earlier\n");
     {
-        shell::OutputFile out;
+        mordavelle::OutputFile out;
         ASSERT_TRUE(out.open((folder.path() / "out.txt").string(), {}));
         out.write_line(std::string(1 << 20, 'n'));
     }
@@ -204,7 +202,7 @@ TEST(ResultFile, ThroughALinkReplacesTheLinkedFileBesideItAndKeepsTheLink)
     ASSERT_TRUE(write_entries((folder.path() / "out.txt").string(), Views{"a"}));
     EXPECT_EQ(folder.files(), (e2e::Files{{"lists", "<not a regular file>"}, {"out.txt", "<link to lists/real.txt>"}}));
     EXPECT_EQ(std::filesystem::read_symlink(folder.path() / "out.txt"), "lists/real.txt");
-    EXPECT_EQ(shell::read_file((folder.path() / "out.txt").string()), "a\n");
+    EXPECT_EQ(mordavelle::read_file((folder.path() / "out.txt").string()), "a\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path() / "lists"), {}), 1);
 }
 
@@ -219,7 +217,7 @@ TEST(ResultFile, NameThatIsNoRegularFileIsWrittenInPlace)
 TEST(ResultFile, PassesOverAPartialNameThatAnotherRunHolds)
 {
     e2e::Folder folder;
-    shell::OutputFile held;
+    mordavelle::OutputFile held;
     ASSERT_FALSE(held.open_first_free((folder.path() / "mordavelle").string(), ".partial").empty());
     ASSERT_TRUE(write_entries((folder.path() / "out.txt").string(), Views{"a"}));
     EXPECT_EQ(folder.files(), (e2e::Files{{"mordavelle.partial", ""}, {"out.txt", "a\n"}}));
@@ -241,10 +239,9 @@ TEST(FileNames, NameWithANulByteNamesNoFile)
     e2e::Folder folder;
     folder.write("notes", "the user's own\n");
     const std::string name = (folder.path() / "notes").string() + std::string(1, '\0') + ".txt";
-    EXPECT_EQ(shell::read_file(name), std::nullopt);
-    shell::PieceReader reader;
-    EXPECT_FALSE(reader.open(name));
-    shell::OutputFile out;
+    EXPECT_EQ(mordavelle::read_file(name), std::nullopt);
+    EXPECT_THROW(mordavelle::PieceReader(name, {}), mordavelle::Failure);
+    mordavelle::OutputFile out;
     EXPECT_FALSE(out.open(name, {}));
     EXPECT_EQ(out.open_first_free(name, ".txt"), "");
     EXPECT_EQ(folder.files(), (e2e::Files{{"notes", "the user's own\n"}}));

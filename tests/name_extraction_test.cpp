@@ -1,6 +1,6 @@
 #include "e2e.h"
-#include "extract/name_extraction.h"
-#include "lists/engine/sort_entries.h"
+#include "commands.h"
+#include "sort.h"
 
 #include <gtest/gtest.h>
 
@@ -18,24 +18,24 @@ using Names = std::vector<std::string>;
 // The lines the command writes for a list text whose keys can be made.
 Names names_of(std::string text)
 {
-    extract::make_name_keys(text);
+    mordavelle::make_name_keys(text);
     Names shown;
-    const lists::SortedEntries keys(text, lists::SortKey::local_part);
-    keys.for_each([&](std::string_view key) { shown.emplace_back(extract::name_line(text, key)); });
+    const mordavelle::SortedEntries keys(text, mordavelle::SortKey::local_part);
+    keys.for_each([&](std::string_view key) { shown.emplace_back(mordavelle::name_line(text, key)); });
     return shown;
 }
 
 TEST(LocalPart, EndsAtTheFirstAtSignOrTakesTheWholeEntry)
 {
-    EXPECT_EQ(lists::local_part("anna.berg@hr.se@x"), "anna.berg");
-    EXPECT_EQ(lists::local_part("anna.berg"), "anna.berg");
-    EXPECT_EQ(lists::local_part("@hr.se"), "");
+    EXPECT_EQ(mordavelle::local_part("anna.berg@hr.se@x"), "anna.berg");
+    EXPECT_EQ(mordavelle::local_part("anna.berg"), "anna.berg");
+    EXPECT_EQ(mordavelle::local_part("@hr.se"), "");
 }
 
 TEST(DotTest, CountsOnlyTheDotsBeforeTheAtSign)
 {
     std::string text = "a.b@hr.mordavelle.se a.b.c\nx.y@z";
-    const auto made = extract::make_name_keys(text);
+    const auto made = mordavelle::make_name_keys(text);
     EXPECT_TRUE(made.passes);
     EXPECT_EQ(made.dots, 4);
     EXPECT_EQ(made.entries, 3U);
@@ -44,7 +44,7 @@ TEST(DotTest, CountsOnlyTheDotsBeforeTheAtSign)
 TEST(DotTest, OneLocalPartWithoutADotRefusesTheList)
 {
     std::string text = "a.b.c.d@x support@it.se e.f@x";
-    const auto made = extract::make_name_keys(text);
+    const auto made = mordavelle::make_name_keys(text);
     EXPECT_FALSE(made.passes);
     EXPECT_EQ(made.dots, 4);
     EXPECT_EQ(made.entries, 3U);
@@ -53,7 +53,7 @@ TEST(DotTest, OneLocalPartWithoutADotRefusesTheList)
 TEST(DotTest, AnEmptyListPasses)
 {
     std::string text = " \n";
-    const auto made = extract::make_name_keys(text);
+    const auto made = mordavelle::make_name_keys(text);
     EXPECT_TRUE(made.passes);
     EXPECT_EQ(made.dots, 0);
     EXPECT_EQ(made.entries, 0U);
@@ -62,12 +62,12 @@ TEST(DotTest, AnEmptyListPasses)
 TEST(EmptyParts, AreReported)
 {
     for (std::string text : {"a.b@x .c@x", "a.b@x anna.@x", ".@x"}) {
-        const auto made = extract::make_name_keys(text);
+        const auto made = mordavelle::make_name_keys(text);
         EXPECT_TRUE(made.passes) << text;
         EXPECT_TRUE(made.empty_part) << text;
     }
     std::string whole = "a.b@x c.d@x";
-    EXPECT_FALSE(extract::make_name_keys(whole).empty_part);
+    EXPECT_FALSE(mordavelle::make_name_keys(whole).empty_part);
 }
 
 TEST(SortedNames, SplitAtTheFirstDotAndRaiseOnlyTheFirstLetters)
@@ -134,7 +134,7 @@ TEST(SortedNames, AgreeWithAPlainSortOfKeysOnRandomLists)
         for (std::string& line : expected)
             line[line.find('%')] = ' ';
         std::string checked = text;
-        const auto made = extract::make_name_keys(checked);
+        const auto made = mordavelle::make_name_keys(checked);
         ASSERT_TRUE(made.passes);
         ASSERT_FALSE(made.empty_part);
         ASSERT_EQ(names_of(text), expected) << size;

@@ -1,7 +1,7 @@
 // The sort straight from a list text, by each key, over texts that hold every
 // separator and runs of one byte; and the one limit of the sort.
-#include "lists/engine/sort_entries.h"
-#include "shell/engine/entries.h"
+#include "sort.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,10 @@ namespace {
 using Views = std::vector<std::string_view>;
 
 // What the sort hands out, in its order.
-Views sorted_by(std::string_view text, lists::SortKey key)
+Views sorted_by(std::string_view text, mordavelle::SortKey key)
 {
     Views handed;
-    lists::SortedEntries(text, key).for_each([&handed](std::string_view entry) { handed.push_back(entry); });
+    mordavelle::SortedEntries(text, key).for_each([&handed](std::string_view entry) { handed.push_back(entry); });
     return handed;
 }
 
@@ -29,17 +29,17 @@ std::string_view local_part(std::string_view entry)
 
 // The entries of the text, each up to the end of its key, in the order a
 // plain stable sort by key gives them.
-Views stable_sorted(std::string_view text, lists::SortKey key)
+Views stable_sorted(std::string_view text, mordavelle::SortKey key)
 {
-    Views entries = shell::split_entries(text);
+    Views entries = mordavelle::split_entries(text);
     const auto key_of = [key](std::string_view entry) {
-        return key == lists::SortKey::department ? lists::department_key(entry)
-               : key == lists::SortKey::local_part ? local_part(entry)
+        return key == mordavelle::SortKey::department ? mordavelle::department_key(entry)
+               : key == mordavelle::SortKey::local_part ? local_part(entry)
                                                    : entry;
     };
     std::stable_sort(entries.begin(), entries.end(),
                      [&key_of](std::string_view a, std::string_view b) { return key_of(a) < key_of(b); });
-    if (key == lists::SortKey::local_part)
+    if (key == mordavelle::SortKey::local_part)
         std::transform(entries.begin(), entries.end(), entries.begin(), local_part);
     return entries;
 }
@@ -54,7 +54,7 @@ TEST(SortedEntries, AgreeWithAStableSortOnRandomTextsByEveryKey)
             const bool run = random() % 4 == 0;
             text += run ? std::string(random() % 30, 'q') : alphabet.substr(random() % alphabet.size(), 1);
         }
-        for (const auto key : {lists::SortKey::whole_entry, lists::SortKey::department, lists::SortKey::local_part}) {
+        for (const auto key : {mordavelle::SortKey::whole_entry, mordavelle::SortKey::department, mordavelle::SortKey::local_part}) {
             const Views expected = stable_sorted(text, key);
             const Views sorted = sorted_by(text, key);
             ASSERT_EQ(sorted.size(), expected.size());
@@ -68,13 +68,13 @@ TEST(SortedEntries, AgreeWithAStableSortOnRandomTextsByEveryKey)
 
 TEST(SortedEntries, ByLocalPartHandOutTheLocalPartsOnly)
 {
-    EXPECT_EQ(sorted_by("b.c@x.se a@b@c d @e", lists::SortKey::local_part), (Views{"", "a", "b.c", "d"}));
+    EXPECT_EQ(sorted_by("b.c@x.se a@b@c d @e", mordavelle::SortKey::local_part), (Views{"", "a", "b.c", "d"}));
 }
 
 TEST(SortedEntries, AnEmptyKeyComesBeforeAKeyOfNul)
 {
     const std::string_view text("z@a y@\0 x@", 10);
-    EXPECT_EQ(sorted_by(text, lists::SortKey::department), (Views{"x@", std::string_view("y@\0", 3), "z@a"}));
+    EXPECT_EQ(sorted_by(text, mordavelle::SortKey::department), (Views{"x@", std::string_view("y@\0", 3), "z@a"}));
 }
 
 // A record keeps the size of a key and where it begins in its entry in 32
@@ -83,14 +83,14 @@ constexpr std::size_t kFourGibibytes = std::size_t{1} << 32;
 
 TEST(FitsInRecord, TakesSizesOneByteShortOfFourGibibytes)
 {
-    EXPECT_TRUE(lists::fits_in_record(0, kFourGibibytes - 1));
-    EXPECT_TRUE(lists::fits_in_record(kFourGibibytes - 1, kFourGibibytes - 1));
+    EXPECT_TRUE(mordavelle::fits_in_record(0, kFourGibibytes - 1));
+    EXPECT_TRUE(mordavelle::fits_in_record(kFourGibibytes - 1, kFourGibibytes - 1));
 }
 
 TEST(FitsInRecord, RefusesAKeyOrAnOffsetOfFourGibibytes)
 {
-    EXPECT_FALSE(lists::fits_in_record(0, kFourGibibytes));
-    EXPECT_FALSE(lists::fits_in_record(kFourGibibytes, 0));
+    EXPECT_FALSE(mordavelle::fits_in_record(0, kFourGibibytes));
+    EXPECT_FALSE(mordavelle::fits_in_record(kFourGibibytes, 0));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "e2e.h"
-#include "lists/subtract.h"
-#include "shell/engine/entries.h"
+#include "entry_set.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -48,9 +48,9 @@ TEST(SubtractTones, ShippedProgramSoundsFiftyMillisecondsForEachDroppedEntry)
 // The marks the command writes or drops by: one per entry of the list of all.
 std::vector<bool> marks(std::string_view all, std::string_view responders)
 {
-    const Views responder_list = shell::split_entries(responders);
+    const Views responder_list = mordavelle::split_entries(responders);
     std::vector<bool> dropped;
-    lists::Responders(responder_list).mark(shell::EntryCursor(all),
+    mordavelle::Responders(responder_list).mark(mordavelle::EntryCursor(all),
                                            [&](std::string_view, bool drop) { dropped.push_back(drop); });
     return dropped;
 }
@@ -62,9 +62,9 @@ TEST(Responders, MarkEveryCopyOfEachResponderInPlace)
 
 TEST(Responders, HandOverTheEntriesOfTheListOfAllInOrder)
 {
-    const Views responder_list = shell::split_entries("b");
+    const Views responder_list = mordavelle::split_entries("b");
     Views seen;
-    lists::Responders(responder_list).mark(shell::EntryCursor(" a\tb\r\nc\n"),
+    mordavelle::Responders(responder_list).mark(mordavelle::EntryCursor(" a\tb\r\nc\n"),
                                            [&](std::string_view entry, bool) { seen.push_back(entry); });
     EXPECT_EQ(seen, (Views{"a", "b", "c"}));
 }

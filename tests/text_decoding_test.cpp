@@ -1,6 +1,5 @@
 #include "platform/files.h"
-#include "shell/engine/entries.h"
-#include "shell/engine/text_decoding.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +9,7 @@
 
 namespace {
 
-using shell::EofByte;
-using shell::TextEncoding;
+using mordavelle::EofByte;
 using Views = std::vector<std::string_view>;
 
 const std::string kReplacement = "\xEF\xBF\xBD";
@@ -49,14 +47,14 @@ std::string utf32(const std::u32string& units, bool big_endian)
 
 std::string whole(std::string text, EofByte rule = EofByte::kept)
 {
-    shell::decode_whole_text(text, rule);
+    mordavelle::decode_whole_text(text, rule);
     return text;
 }
 
 // The text that a TextDecoder gives for the file cut into pieces at `cuts`.
 std::string in_pieces(std::string file, const std::vector<std::size_t>& cuts, EofByte rule)
 {
-    shell::TextDecoder decoder(rule);
+    mordavelle::TextDecoder decoder(rule);
     std::string text;
     std::string out;
     std::size_t from = 0;
@@ -71,24 +69,11 @@ std::string in_pieces(std::string file, const std::vector<std::size_t>& cuts, Eo
     return text.append(last.data(), last.size());
 }
 
-TEST(DetectEncoding, RecognisesEachCompleteMarkAndNothingElse)
-{
-    EXPECT_EQ(shell::detect_encoding("\xEF\xBB\xBF" "anna"), TextEncoding::utf8_bom);
-    EXPECT_EQ(shell::detect_encoding("\xFF\xFE"), TextEncoding::utf16_le);
-    EXPECT_EQ(shell::detect_encoding("\xFE\xFF" "a"), TextEncoding::utf16_be);
-    EXPECT_EQ(shell::detect_encoding(std::string_view("\xFF\xFE\0\0", 4)), TextEncoding::utf32_le);
-    EXPECT_EQ(shell::detect_encoding(std::string_view("\xFF\xFE\0", 3)), TextEncoding::utf16_le);
-    EXPECT_EQ(shell::detect_encoding(std::string_view("\0\0\xFE\xFF", 4)), TextEncoding::utf32_be);
-    for (const std::string_view first : {"", "\xEF", "\xEF\xBB", "\xEF\xBB\xBE", "\xEF\xBF\xBB", "\xFF", "\xFE",
-                                         "\xFE\xFE", "\xFF\xFF", "\xBB\xBF", " \xEF\xBB\xBF", "\0\0\xFE", "\0\xFE\xFF"})
-        EXPECT_EQ(shell::detect_encoding(first), TextEncoding::plain) << first;
-}
-
 TEST(DecodeWholeText, Utf8MarkIsNotPartOfTheFirstEntry)
 {
-    EXPECT_EQ(shell::split_entries(whole("\xEF\xBB\xBF" "anna@hr.se\nbo@it.se\n")), (Views{"anna@hr.se", "bo@it.se"}));
-    EXPECT_EQ(shell::split_entries(whole("\xEF\xBB\xBF" " \t\r\n" "anna")), (Views{"anna"}));
-    EXPECT_TRUE(shell::split_entries(whole("\xEF\xBB\xBF")).empty());
+    EXPECT_EQ(mordavelle::split_entries(whole("\xEF\xBB\xBF" "anna@hr.se\nbo@it.se\n")), (Views{"anna@hr.se", "bo@it.se"}));
+    EXPECT_EQ(mordavelle::split_entries(whole("\xEF\xBB\xBF" " \t\r\n" "anna")), (Views{"anna"}));
+    EXPECT_TRUE(mordavelle::split_entries(whole("\xEF\xBB\xBF")).empty());
 }
 
 TEST(DecodeWholeText, FilesWithoutAMarkPassThroughByteForByte)
@@ -118,7 +103,7 @@ TEST(DecodeWholeText, Utf16LoneSurrogatesAndAnOddLastByteBecomeReplacements)
     EXPECT_EQ(whole(le_file({0xD83D}) + "x"), kReplacement + kReplacement);
     // The unit after a lone high surrogate is read after its U+FFFD, also where it is ASCII.
     const std::string ann = "ann" + kReplacement;
-    EXPECT_EQ(shell::split_entries(whole(le_file({u'a', u'n', u'n', 0xD83D, u' ', u'b'}))), (Views{ann, "b"}));
+    EXPECT_EQ(mordavelle::split_entries(whole(le_file({u'a', u'n', u'n', 0xD83D, u' ', u'b'}))), (Views{ann, "b"}));
 }
 
 TEST(DecodeWholeText, Utf32OfEitherByteOrderBecomesUtf8)
@@ -147,11 +132,11 @@ TEST(DecodeWholeText, Utf32EndOfFileCharacterIsABlankUnderTheWindowsRule)
 TEST(DecodeWholeText, MarkInsideATextPartsEntriesAsABlankDoes)
 {
     const Views entries = {"anna", "bo", "cilla"};
-    EXPECT_EQ(shell::split_entries(whole("anna\xEF\xBB\xBF" "bo\n\xEF\xBB\xBF" "cilla\xEF\xBB\xBF")), entries);
-    EXPECT_EQ(shell::split_entries(whole("\xEF\xBB\xBF\xEF\xBB\xBF" "anna bo\xEF\xBB\xBF" "cilla")), entries);
-    EXPECT_EQ(shell::split_entries(whole(le_file(u"\uFEFF" u"anna\uFEFF" u"bo cilla"))), entries);
-    EXPECT_EQ(shell::split_entries(whole(be_file(u"anna\uFEFF" u"bo\uFEFF" u"cilla"))), entries);
-    EXPECT_EQ(shell::split_entries(whole(utf32(U"anna\uFEFF" U"bo\uFEFF" U"cilla", true))), entries);
+    EXPECT_EQ(mordavelle::split_entries(whole("anna\xEF\xBB\xBF" "bo\n\xEF\xBB\xBF" "cilla\xEF\xBB\xBF")), entries);
+    EXPECT_EQ(mordavelle::split_entries(whole("\xEF\xBB\xBF\xEF\xBB\xBF" "anna bo\xEF\xBB\xBF" "cilla")), entries);
+    EXPECT_EQ(mordavelle::split_entries(whole(le_file(u"\uFEFF" u"anna\uFEFF" u"bo cilla"))), entries);
+    EXPECT_EQ(mordavelle::split_entries(whole(be_file(u"anna\uFEFF" u"bo\uFEFF" u"cilla"))), entries);
+    EXPECT_EQ(mordavelle::split_entries(whole(utf32(U"anna\uFEFF" U"bo\uFEFF" U"cilla", true))), entries);
 }
 
 TEST(DecodeWholeText, OnlyAWholeMarkInsideATextPartsEntries)
@@ -164,7 +149,7 @@ TEST(DecodeWholeText, EndOfFileByteIsABlankOnlyUnderTheWindowsRule)
 {
     EXPECT_EQ(whole("anna bo\x1a" "cilla\x1a", EofByte::blank), "anna bo cilla ");
     EXPECT_EQ(whole("anna bo\x1a" "cilla", EofByte::kept), "anna bo\x1a" "cilla");
-    EXPECT_EQ(shell::split_entries(whole("\xEF\xBB\xBF" "anna\x1a" "bo", EofByte::blank)), (Views{"anna", "bo"}));
+    EXPECT_EQ(mordavelle::split_entries(whole("\xEF\xBB\xBF" "anna\x1a" "bo", EofByte::blank)), (Views{"anna", "bo"}));
     EXPECT_EQ(whole(be_file(u"anna\x1a" u"bo"), EofByte::blank), "anna bo");
 }
 
@@ -206,7 +191,7 @@ TEST(TextDecoder, AnyCutIntoPiecesGivesTheTextOfTheWholeFile)
 
 TEST(TextDecoder, ReadsAPlainOrUtf8MarkedPieceInPlace)
 {
-    shell::TextDecoder decoder(EofByte::kept);
+    mordavelle::TextDecoder decoder(EofByte::kept);
     std::string out;
     std::string piece = "\xEF\xBB\xBF" "anna bo";
     const auto text = decoder.decode(piece, out);
@@ -216,7 +201,7 @@ TEST(TextDecoder, ReadsAPlainOrUtf8MarkedPieceInPlace)
 
 TEST(TextDecoder, TurnsEachEndOfFileByteIntoABlankInPlaceAndReadsOn)
 {
-    shell::TextDecoder decoder(EofByte::blank);
+    mordavelle::TextDecoder decoder(EofByte::blank);
     std::string out;
     std::string first = "anna\x1a" "bo";
     std::string second = "\x1a" "cilla\x1a";
@@ -227,12 +212,12 @@ TEST(TextDecoder, TurnsEachEndOfFileByteIntoABlankInPlaceAndReadsOn)
     EXPECT_TRUE(decoder.finish(out).empty());
 }
 
-using shell::CharacterSet;
+using mordavelle::CharacterSet;
 
 TEST(ClassifyText, BytesBelow0x80AloneAreAscii)
 {
     for (std::size_t size = 0; size < 20; ++size)
-        EXPECT_EQ(shell::classify_text(std::string(size, 'a') + "\n\x7f"), CharacterSet::ascii) << size;
+        EXPECT_EQ(mordavelle::classify_text(std::string(size, 'a') + "\n\x7f"), CharacterSet::ascii) << size;
 }
 
 TEST(ClassifyText, ValidUtf8BeyondAsciiAtAnyPlaceIsUtf8)
@@ -240,7 +225,7 @@ TEST(ClassifyText, ValidUtf8BeyondAsciiAtAnyPlaceIsUtf8)
     for (const std::string_view character : {"\xC3\xA5", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF",
                                              "\xED\x9F\xBF", "\xEF\xBB\xBF"}) {
         for (std::size_t before = 0; before < 17; ++before)
-            EXPECT_EQ(shell::classify_text(std::string(before, 'a') + std::string(character) + "b"),
+            EXPECT_EQ(mordavelle::classify_text(std::string(before, 'a') + std::string(character) + "b"),
                       CharacterSet::utf8) << before;
     }
 }
@@ -251,7 +236,7 @@ TEST(ClassifyText, AnythingNotValidUtf8IsLegacy)
                                        "\xED\xA0\x80", "\xF0\x80\x80\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
                                        "\xE2\x82", "\xFF", "caf\xE9"}) {
         for (std::size_t before = 0; before < 17; ++before)
-            EXPECT_EQ(shell::classify_text(std::string(before, 'a') + "\xC3\xA5" + std::string(bad)),
+            EXPECT_EQ(mordavelle::classify_text(std::string(before, 'a') + "\xC3\xA5" + std::string(bad)),
                       CharacterSet::legacy) << before << " " << bad;
     }
 }
@@ -259,7 +244,7 @@ TEST(ClassifyText, AnythingNotValidUtf8IsLegacy)
 TEST(HoldsTwoEncodings, OnlyEntriesInUtf8BeyondAsciiBesideEntriesThatAreNotUtf8)
 {
     const auto two = [](std::string_view first, std::string_view second) {
-        return shell::holds_two_encodings(first, second);
+        return mordavelle::holds_two_encodings(first, second);
     };
     EXPECT_TRUE(two("ann \xC3\xA5sa", "j\xF6rn"));
     EXPECT_TRUE(two("j\xF6rn", "ann \xC3\xA5sa"));
@@ -275,31 +260,29 @@ TEST(HoldsTwoEncodings, OnlyEntriesInUtf8BeyondAsciiBesideEntriesThatAreNotUtf8)
     EXPECT_TRUE(two("\xC3\xA5sa\xE9 ann", "bo\xC3\xA5"));
 }
 
-// Away from Windows the ANSI code page is Windows-1252.
-std::string ansi(std::string_view text)
+// Away from Windows the ANSI code page is Windows-1252; an entry that is not
+// UTF-8 is turned into the UTF-8 of its characters on a line of its own.
+std::string ansi(std::string_view entry)
 {
-    std::string out = "kept ";
-    return platform::ansi_to_utf8(text, out) && out.starts_with("kept ") ? out.substr(5) : "<nothing>";
+    const std::string converted = mordavelle::in_characters(entry);
+    return converted.empty() ? std::string{entry} : converted.substr(0, converted.size() - 1);
 }
 
-TEST(AnsiToUtf8, GivesEachByteItsWindows1252Character)
+TEST(InCharacters, GivesEachByteItsWindows1252Character)
 {
-    EXPECT_EQ(ansi("Caf\xE9 \xC5sa@x.se\r\n"), "Caf\xC3\xA9 \xC3\x85sa@x.se\r\n");
+    EXPECT_EQ(ansi("Caf\xE9"), "Caf\xC3\xA9");
     EXPECT_EQ(ansi("\x80\x8A\x9F\xA0\xFF"), "\xE2\x82\xAC\xC5\xA0\xC5\xB8\xC2\xA0\xC3\xBF");
-    EXPECT_EQ(ansi(std::string("a\0\x7f", 3)), std::string("a\0\x7f", 3));
-}
-
-TEST(AnsiToUtf8, UndefinedBytesBecomeTheControlCharactersOfTheirNumbers)
-{
+    // The undefined bytes become the control characters of their numbers.
     EXPECT_EQ(ansi("\x81\x8D\x8F\x90\x9D"), "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
 }
 
-TEST(AnsiToUtf8, EveryByteGivesValidUtf8)
+TEST(InCharacters, TurnsOnlyTheEntriesThatAreNotUtf8OneALine)
 {
+    EXPECT_EQ(mordavelle::in_characters("ok \xE9t\xE9 \xC3\xA5 x\xE9\n"), "\xC3\xA9t\xC3\xA9\nx\xC3\xA9\n");
     std::string every_byte;
-    for (int byte = 0; byte < 256; ++byte)
+    for (int byte = 0x21; byte < 256; ++byte)
         every_byte += static_cast<char>(byte);
-    EXPECT_EQ(shell::classify_text(ansi(every_byte)), CharacterSet::utf8);
+    EXPECT_EQ(mordavelle::classify_text(ansi(every_byte)), CharacterSet::utf8);
 }
 
 }  // namespace

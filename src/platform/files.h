@@ -31,14 +31,13 @@ std::string_view file_line_end();
 // in the middle of the files it joins; elsewhere it is a byte like any other.
 bool eof_byte_is_blank();
 
-// Appends to `out` the UTF-8 of a text saved in the ANSI code page, as Notepad
-// saved lists before it saved UTF-8: the system's code page on Windows,
-// Windows-1252 elsewhere, whose five undefined bytes (0x81, 0x8D, 0x8F, 0x90,
-// 0x9D) become the control characters of the same numbers, as Windows
-// converts them. False, with `out` perhaps changed, when the text is no text
-// of that code page (on Windows, a code page of several bytes a character,
-// or UTF-8 itself).
-bool ansi_to_utf8(std::string_view text, std::string& out);
+// Appends to `out` the characters, in UTF-16, of a text saved in the ANSI
+// code page, as Notepad saved lists before it saved UTF-8: the system's code
+// page on Windows, Windows-1252 elsewhere, whose five undefined bytes (0x81,
+// 0x8D, 0x8F, 0x90, 0x9D) become the control characters of the same numbers,
+// as Windows converts them. False when the text is no text of that code page
+// (on Windows, a code page of several bytes a character, or UTF-8 itself).
+bool ansi_characters(std::string_view text, std::u16string& out);
 
 // Files. A name is used as it is given, relative to the current folder.
 

@@ -10,8 +10,13 @@ namespace platform {
 // memory before it is first touched: where the system offers them, one fault
 // then maps two megabytes instead of four kilobytes, and filling a list of
 // forty megabytes costs a few milliseconds instead of a tenth of a second.
-// Systems without the means do nothing.
+// Systems without the means do nothing; on Windows large pages need a
+// privilege that users do not hold.
+#if defined(_WIN32)
+inline void prefer_large_pages(void* /*data*/, std::size_t /*bytes*/) {}
+#else
 void prefer_large_pages(void* data, std::size_t bytes);
+#endif
 
 // Tells the processor that the bytes at `address` will be read soon, so that a
 // walk through entries that lie far apart in memory (a sorted list, a hash

@@ -1,6 +1,5 @@
 #include "platform/console.h"
-#include "platform/help_frame.h"
-#include "platform/posix_files.h"
+#include "platform/posix.h"
 
 #include <algorithm>
 #include <chrono>
@@ -28,14 +27,14 @@ void set_colour(Colour colour)
         return;
     // A terminal's bright red and bright green are the console's light ones.
     std::cout << (colour == Colour::light_red ? "\x1b[91m" : "\x1b[92m") << std::flush;
-    detail::terminal_coloured = 1;
+    terminal_coloured = 1;
 }
 
 void reset_colour()
 {
-    if (detail::terminal_coloured != 0)
+    if (terminal_coloured != 0)
         std::cout << "\x1b[0m" << std::flush;
-    detail::terminal_coloured = 0;
+    terminal_coloured = 0;
 }
 
 void show_help_box(const std::string& caption, const std::string& text)
@@ -61,11 +60,6 @@ void tone(unsigned hertz, unsigned milliseconds)
     if (console_is_terminal())
         std::cout << '\a' << std::flush;
     pause(milliseconds);
-}
-
-void detail::note_removal(std::string_view name)
-{
-    (void)name;
 }
 
 }  // namespace platform

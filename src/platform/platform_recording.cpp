@@ -1,9 +1,8 @@
-// Stands in for the system in tests and timing runs: every colour change, pause,
-// tone and removal of an own file is logged on standard error, one line each,
-// and takes no time. Its files and interrupts are the POSIX ones.
+// Stands in for the system in tests and timing runs: every colour change,
+// pause and tone is logged on standard error, one line each, and takes no
+// time. Its files and interrupts are the POSIX ones.
 #include "platform/console.h"
-#include "platform/help_frame.h"
-#include "platform/posix_files.h"
+#include "platform/posix.h"
 
 #include <charconv>
 #include <cstdio>
@@ -85,11 +84,6 @@ void pause(unsigned milliseconds)
 void tone(unsigned hertz, unsigned milliseconds)
 {
     LogLine{} << "tone " << hertz << " " << milliseconds;
-}
-
-void detail::note_removal(std::string_view name)
-{
-    LogLine{} << "remove " << name;
 }
 
 }  // namespace platform

@@ -5,10 +5,10 @@
 // ReadConsoleW.
 #include "platform/console.h"
 #include "platform/files.h"
-#include "platform/hints.h"
 #include "platform/piped_word.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -45,13 +45,14 @@ bool input_is_console()
     return console;
 }
 
-std::wstring wide_from(std::string_view bytes, UINT code_page)
+// Empty also when `flags` ask for a failure on bytes that are no characters.
+std::wstring wide_from(std::string_view bytes, UINT code_page, DWORD flags = 0)
 {
     const int length = static_cast<int>(bytes.size());
-    const int size = MultiByteToWideChar(code_page, 0, bytes.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    const int size = MultiByteToWideChar(code_page, flags, bytes.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
     if (size > 0)
-        (void)MultiByteToWideChar(code_page, 0, bytes.data(), length, wide.data(), size);
+        (void)MultiByteToWideChar(code_page, flags, bytes.data(), length, wide.data(), size);
     return wide;
 }
 
@@ -102,10 +103,10 @@ std::string console_line;
 std::size_t console_next = 0;
 bool console_ended = false;
 
+// The blanks of the C locale, which the extractor of piped words uses too.
 bool is_blank(char byte)
 {
-    // The blanks of the C locale, which the extractor of piped words uses too.
-    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' || byte == '\r';
+    return std::isspace(static_cast<unsigned char>(byte)) != 0;
 }
 
 // Waits for the user's next line (the console hands over whole lines) and
@@ -236,21 +237,18 @@ bool eof_byte_is_blank()
     return true;
 }
 
-bool ansi_to_utf8(std::string_view text, std::string& out)
+bool ansi_characters(std::string_view text, std::u16string& out)
 {
     // Lists in UTF-8 are never converted; with UTF-8 as the ANSI code page,
     // a text that is not UTF-8 has no characters to turn it into. The system
     // converts at most an int's worth at once, more than an entry ever needs.
     if (GetACP() == CP_UTF8 || text.size() > (std::size_t{1} << 29))
         return false;
-    const int length = static_cast<int>(text.size());
     // In a code page of several bytes a character, a byte may be no character.
-    const int wide_size = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
-    if (wide_size <= 0)
+    const std::wstring wide = wide_from(text, CP_ACP, MB_ERR_INVALID_CHARS);
+    if (wide.empty())
         return false;
-    std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
-    (void)MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), wide_size);
-    out += bytes_from(wide, CP_UTF8);
+    out.append(wide.begin(), wide.end());
     return true;
 }
 
@@ -698,14 +696,6 @@ void Replacement::abandon()
     if (state_->handle != INVALID_HANDLE_VALUE)
         (void)CloseHandle(state_->handle);
     state_.reset();
-}
-
-// Large pages on Windows need a privilege that users do not hold; the buffer
-// keeps the system's usual pages.
-void prefer_large_pages(void* data, std::size_t bytes)
-{
-    (void)data;
-    (void)bytes;
 }
 
 }  // namespace platform

@@ -1,0 +1,58 @@
+// The commands of the menu, one file each, and the menu that runs them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace mordavelle {
+
+// Runs the menu until the quit word or the end of console input, and returns
+// the exit status. A failing command ends it by throwing a Failure.
+int run_menu();
+
+inline constexpr std::string_view kHelpCaption = "Mordsavelle";
+inline constexpr std::string_view kHelpText =
+    "Uses text files (Notepad/Anteckningar, Name.txt) that are local (in same folder as the program). "
+    "Some functions (S, J) require prior conversion to lower case letters. "
+    "You may copy the program to several different folders.";
+
+// A: writes stem_a.txt, the entries of stem.txt in byte order.
+void run_alphabetical_sort();
+// C: tells how many entries a list file holds.
+void run_count();
+// D: writes stemDEPT.txt, the addresses of stem.txt in order of department.
+void run_department_sort();
+// E: writes stemEPX.txt, every word of a free text that holds an at sign.
+void run_email_extraction();
+// J: writes first_second.txt beside the first list, both lists without
+// repeated entries.
+void run_join();
+// L: writes stem_low.txt, the list with every English capital letter lowered.
+void run_lower_case();
+// N: writes stem_N.txt, "First Last" names from first.last@ addresses, sorted.
+void run_name_extraction();
+// S: writes Reminders.txt, the list of all less its responders.
+void run_subtract();
+
+// What N's making of a list's name keys found.
+struct NameKeys {
+    std::int64_t dots = 0;    // the dots of every local part together
+    bool passes = true;       // false when some local part has none
+    std::size_t entries = 0;
+    bool empty_part = false;  // some first or last part is empty, which fUpper refuses
+};
+
+// Makes N's dot test over a list text and, while it passes with no empty
+// part, the name keys, to be sorted as SortKey::local_part: each in the text
+// in place of its entry's local part, whose first dot becomes a per cent sign
+// and the first letter of each part raised.
+NameKeys make_name_keys(std::string& text);
+
+// The line of a name key that lies in text, made there in place: the key's
+// first per cent sign, which may lie in the first part, becomes the blank
+// between the names. Keys that are equal so give equal lines.
+std::string_view name_line(std::string& text, std::string_view key);
+
+}  // namespace mordavelle

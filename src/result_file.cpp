@@ -1,0 +1,42 @@
+#include "result_file.h"
+
+#include "list_file.h"
+
+namespace mordavelle {
+
+bool OutputFile::open(const std::string& name, const std::vector<std::string>& inputs)
+{
+    start();
+    return names_a_file(name) && replacement_.open(name, inputs);
+}
+
+std::string OutputFile::open_first_free(const std::string& stem, std::string_view suffix)
+{
+    start();
+    return names_a_file(stem) ? replacement_.open_first_free(stem, suffix) : std::string{};
+}
+
+void OutputFile::start()
+{
+    buffer_.clear();
+    buffer_.reserve(kBufferSize);
+    line_end_ = platform::file_line_end();
+}
+
+void OutputFile::flush_buffer()
+{
+    if (!buffer_.empty())
+        (void)replacement_.write(buffer_);
+    buffer_.clear();
+}
+
+bool OutputFile::close()
+{
+    flush_buffer();
+    if (replacement_.commit())
+        return true;
+    replacement_.abandon();
+    return false;
+}
+
+}  // namespace mordavelle
