@@ -3,8 +3,6 @@
 // that must not leave those behind, and how a text file ends.
 #pragma once
 
-#include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -106,18 +104,13 @@ private:
 
 // The names of the program's own files beside a result: "mordavelle", any
 // number of digits, ".partial". Every other name is a user's.
-template <typename Char>
-constexpr bool is_own_partial_name(std::basic_string_view<Char> name)
+constexpr bool is_own_partial_name(std::string_view name)
 {
     constexpr std::string_view kStart = "mordavelle";
     constexpr std::string_view kEnd = ".partial";
-    const auto is = [name](std::size_t at, std::string_view text) {
-        return std::equal(text.begin(), text.end(), name.begin() + static_cast<std::ptrdiff_t>(at),
-                          [](char wanted, Char found) { return static_cast<Char>(wanted) == found; });
-    };
-    return name.size() >= kStart.size() + kEnd.size() && is(0, kStart) && is(name.size() - kEnd.size(), kEnd) &&
-           std::all_of(name.begin() + kStart.size(), name.end() - kEnd.size(),
-                       [](Char digit) { return digit >= Char{'0'} && digit <= Char{'9'}; });
+    return name.starts_with(kStart) && name.ends_with(kEnd) &&
+           name.substr(kStart.size(), name.size() - kStart.size() - kEnd.size()).find_first_not_of("0123456789") ==
+               std::string_view::npos;
 }
 
 }  // namespace platform

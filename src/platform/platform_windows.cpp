@@ -530,7 +530,7 @@ void remove_stale_partials(const std::string& folder)
     do {
         // The pattern also matches short 8.3 names; only the long name counts.
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            is_own_partial_name(std::wstring_view{found.cFileName}))
+            is_own_partial_name(bytes_from(found.cFileName, CP_UTF8)))
             (void)DeleteFileW((wide_folder + found.cFileName).c_str());
     } while (FindNextFileW(search, &found) != 0);
     (void)FindClose(search);

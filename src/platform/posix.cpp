@@ -357,7 +357,7 @@ void remove_stale_partials(const std::string& folder)
     if (listing == nullptr)
         return;
     while (const dirent* const entry = readdir(listing)) {
-        if (!is_own_partial_name(std::string_view{entry->d_name}))
+        if (!is_own_partial_name(entry->d_name))
             continue;
         const std::string path = folder + entry->d_name;
         const int descriptor = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
