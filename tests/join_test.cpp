@@ -15,19 +15,6 @@ const std::string kAskFirst = lines({"Combines two lists,", "removes redundant s
                                      "file name 1?", "(I will add the .txt suffix in names)."});
 const std::string kAskSecond = lines({"file name 2?", "(I will add the .txt suffix in names)."});
 
-const e2e::Files kOverlap = {{"one.txt", "x y x"}, {"two.txt", "y\nz\n"}};
-TEST(JoinFailure, UnwritableJoinedFileExitsNamingIt)
-{
-    e2e::Folder folder;
-    folder.write(kOverlap);
-    folder.shell("ln -s /dev/full one_two.txt");
-    const auto result = folder.run("j one two q");
-    EXPECT_EQ(result.out, menu() + kAskFirst + kAskSecond +
-        lines({"cannot write output fileone_two.txt", "Exiting..."}));
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
-}
-
 TEST(JoinName, TheJoinedListLiesBesideTheFirstWhateverFolderTheSecondIsIn)
 {
     e2e::Folder folder;
