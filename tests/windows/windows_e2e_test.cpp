@@ -20,7 +20,7 @@ std::string crlf(std::string_view text)
 {
     std::string out;
     for (char byte : text) {
-        if (byte == '\n')
+        if (byte == '\n' && !out.ends_with('\r'))
             out += '\r';
         out += byte;
     }
