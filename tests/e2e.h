@@ -100,8 +100,9 @@ inline std::string case_name(const testing::TestParamInfo<Case>& param)
     return param.param.name;
 }
 
-// Runs the case and checks every expectation; on a failure, prints one block
-// with the status, the expected and actual output and events, and every file.
+// Makes the case's files, runs its setup and then the program, and checks every
+// expectation; on a failure, prints one block with the status, the expected
+// and actual output and events, and every file.
 void check(const Case& c);
 
 // Equal files, or which of them differ, with sizes and where they first differ.
