@@ -9,22 +9,7 @@
 
 namespace {
 
-using e2e::lines;
-using e2e::menu;
 using Views = std::vector<std::string_view>;
-
-const std::string kAsk = lines({"Enter name of file to sort entries in.", "(I will add the .txt suffix.)"});
-
-TEST(AlphabeticalSortFailure, UnwritableResultShutsDown)
-{
-    e2e::Folder folder;
-    folder.write("l.txt", "b a");
-    folder.shell("ln -s /dev/full l_a.txt");
-    const auto result = folder.run("a l q");
-    EXPECT_EQ(result.out, menu() + kAsk + lines({"", "can't make file l_a.txt", "Shutting down..."}));
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
-}
 
 // The entries of a list text in the order the command writes them.
 Views sorted_by_bytes(std::string_view text)

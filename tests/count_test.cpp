@@ -13,15 +13,6 @@ std::string missing(std::string_view name)
                   "can't find file " + std::string{name}, "Shutting down..."});
 }
 
-TEST(CountFailure, DirectoryGivenAsTheListIsNotFound)
-{
-    e2e::Folder folder;
-    folder.shell("mkdir list.txt");
-    const auto result = folder.run("c list\n");
-    EXPECT_EQ(result.out, menu() + missing("list.txt"));
-    EXPECT_EQ(result.status, 1);
-}
-
 TEST(CountFailure, ShippedProgramReallyPausesTwoSeconds)
 {
     e2e::Folder folder;

@@ -9,23 +9,7 @@
 
 namespace {
 
-using e2e::lines;
-using e2e::menu;
 using Views = std::vector<std::string_view>;
-
-const std::string kAsk = lines({"Sorts e-mail addresses based on dept.", "(Enter the name of the text file.",
-                                "(I will add the .txt suffix in names)."});
-
-TEST(DepartmentSortFailure, UnwritableResultExitsNamingIt)
-{
-    e2e::Folder folder;
-    folder.write("l.txt", "a@x");
-    folder.shell("ln -s /dev/full lDEPT.txt");
-    const auto result = folder.run("d l q");
-    EXPECT_EQ(result.out, menu() + kAsk + lines({"", "cannot write output filelDEPT.txt", "Exiting..."}));
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
-}
 
 TEST(DepartmentKey, IsEverythingAfterTheFirstAtSign)
 {

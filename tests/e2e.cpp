@@ -162,15 +162,42 @@ std::string joined(const std::vector<std::string>& events)
     return text;
 }
 
-// The files of a case's folder, "before" or "after", by their names.
-Files files_in(const std::filesystem::path& folder)
+// Everything under a folder by its path there: a file as its bytes, a folder
+// as "name/", a link as where it leads. An empty `.empty` only keeps its
+// folder in git, and is left out.
+Files tree(const std::filesystem::path& folder)
 {
     Files files;
     if (!std::filesystem::is_directory(folder))
         return files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        files[entry.path().filename().string()] = read_file(entry.path());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(
+             folder, std::filesystem::directory_options::skip_permission_denied)) {
+        const std::string name = entry.path().lexically_relative(folder).generic_string();
+        if (entry.is_symlink())
+            files[name] = "<link to " + std::filesystem::read_symlink(entry.path()).string() + ">";
+        else if (entry.is_directory())
+            files[name + "/"] = "<folder>";
+        else if (!entry.is_regular_file())
+            files[name] = "<not a regular file>";
+        else if (entry.path().filename() != ".empty")
+            files[name] = read_file(entry.path());
+    }
     return files;
+}
+
+// Makes what tree() lists, folders and links included.
+void make_tree(const std::filesystem::path& folder, const Files& files)
+{
+    for (const auto& [name, contents] : files) {
+        const auto path = folder / name;
+        std::filesystem::create_directories(path.parent_path());
+        if (name.ends_with('/'))
+            std::filesystem::create_directories(path);
+        else if (contents.starts_with("<link to ") && contents.ends_with('>'))
+            std::filesystem::create_symlink(contents.substr(9, contents.size() - 10), path);
+        else
+            std::ofstream(path, std::ios::binary) << contents;
+    }
 }
 
 // The output as the program prints it: each line that names a shared text, such as @menu, replaced by that text.
@@ -209,11 +236,10 @@ Case read_case(const std::filesystem::path& folder, const std::map<std::string, 
     Case c;
     c.name = folder.parent_path().filename().string() + "_" + folder.filename().string();
     c.folder = folder;
-    c.before = files_in(folder / "before");
+    c.before = tree(folder / "before");
     c.input = read_file(folder / "input");
     c.out = expanded(read_file(folder / "output"), shared, folder / "output");
-    c.after = std::filesystem::is_directory(folder / "after") ? files_in(folder / "after") : c.before;
-    c.after.erase(".empty");
+    c.after = std::filesystem::is_directory(folder / "after") ? tree(folder / "after") : c.before;
     if (std::filesystem::exists(folder / "status"))
         c.status = std::stoi(read_file(folder / "status"));
     std::istringstream events(read_file(folder / "events"));
@@ -276,9 +302,11 @@ std::vector<Case> load_cases(std::map<std::string, std::string> shared)
 void check(const Case& c)
 {
     Folder folder;
-    folder.write(c.before);
+    make_tree(folder.path(), c.before);
+    if (std::filesystem::exists(c.folder / "setup"))
+        folder.shell("sh " + in_quotes(c.folder / "setup"));
     const Result result = folder.run(c.input);
-    const Files after = folder.files();
+    const Files after = tree(folder.path());
     if (result.out == c.out && result.status == c.status && result.events == c.events && after == c.after)
         return;
     ADD_FAILURE() << "case " << c.folder.string() << "\nstatus: " << result.status << ", expected " << c.status

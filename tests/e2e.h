@@ -21,7 +21,7 @@ inline const std::string kShippedProgram = MORDAVELLE_SHIPPED_PROGRAM;
 
 struct Result {
     std::string out;
-    std::vector<std::string> events;  // the recorded pauses, tones and removals, in order
+    std::vector<std::string> events;  // the recorded pauses and tones, in order
     std::vector<std::string> colours;  // the recorded colour changes, in order
     int status = -1;
     double seconds = 0;
@@ -79,7 +79,7 @@ struct Case {
     std::string out = {};
     Files after = {};
     int status = 0;
-    std::vector<std::string> events = {};  // the recorded pauses, tones and removals
+    std::vector<std::string> events = {};  // the recorded pauses and tones
     bool posix_only = false;
 };
 
@@ -100,8 +100,9 @@ inline std::string case_name(const testing::TestParamInfo<Case>& param)
     return param.param.name;
 }
 
-// Runs the case and checks every expectation; on a failure, prints one block
-// with the status, the expected and actual output and events, and every file.
+// Makes the case's files, runs its setup and then the program, and checks every
+// expectation; on a failure, prints one block with the status, the expected
+// and actual output and events, and every file.
 void check(const Case& c);
 
 // Equal files, or which of them differ, with sizes and where they first differ.

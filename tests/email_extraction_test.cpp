@@ -72,18 +72,6 @@ const std::string kThread =
     "From: Pia Nilsson <pia.nilsson@finance.se>\r\n"
     "To: \"Julia Falk\" <julia.falk@hr.se>,bo@IT.se\r\n"
     "\r\n> Ask (britt.olsson@support.se) or x@y@z; thanks.\r\n";
-TEST(EmailExtractionFailure, UnwritableResultExitsWithNoIntermediateLeft)
-{
-    e2e::Folder folder;
-    folder.write("t.txt", kThread);
-    folder.shell("ln -s /dev/full tEPX.txt");
-    const auto result = folder.run("e t q\n");
-    EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "", "can't make file tEPX.txt", "Exiting..."}));
-    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(folder.files(), (e2e::Files{{"t.txt", kThread}, {"tEPX.txt", "<link to /dev/full>"}}));
-}
-
 // The program runs from a wrapper script in the folder, which sets up what
 // the failure needs and then hands over to it.
 e2e::Result run_wrapped(const e2e::Folder& folder, std::string_view setup, std::string_view input)

@@ -152,23 +152,4 @@ INSTANTIATE_TEST_SUITE_P(EveryCommand, EncodedList, testing::Combine(testing::Va
         return std::get<0>(param.param).name + "_" + std::get<1>(param.param).name;
     });
 
-TEST(EncodedList, PlainResultsHoldTheListInUtf8WithoutAMark)
-{
-    const Outcome plain = run(kCommands[0], kCommands[0].lists);
-    EXPECT_EQ(plain.written, "Bo.Ek@IT.se\nann.lee@hr.se\nann.lee@hr.se\n\xC3\x85sa.\xC3\x96" "berg@hr.se\n"
-                             "\xE2\x82\xAC.x@y.se\n\xF0\x9F\x98\x80.smile@x.se\n");
-}
-
-TEST(EncodedList, MarkOnEitherListOfSubtractStillDropsTheFirstResponder)
-{
-    for (const bool mark_on_all : {true, false}) {
-        const Files lists = {{"all.txt", std::string{mark_on_all ? "\xEF\xBB\xBF" : ""} + "ann@x.se\nbo@x.se\n"},
-                             {"resp.txt", std::string{mark_on_all ? "" : "\xEF\xBB\xBF"} + "ann@x.se\n"}};
-        e2e::Folder folder;
-        folder.write(lists);
-        (void)folder.run("s all resp\nq\n");
-        EXPECT_EQ(folder.files().at("Reminders.txt"), "bo@x.se\n") << mark_on_all;
-    }
-}
-
 }  // namespace

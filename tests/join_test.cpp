@@ -5,37 +5,7 @@
 
 namespace {
 
-using e2e::lines;
-using e2e::menu;
 using Views = std::vector<std::string_view>;
-
-const std::string kAskFirst = lines({"Combines two lists,", "removes redundant strings.",
-                                     "NOTE: CASE-SENSITIVE! (better change all to lower case first)", "",
-                                     "file name 1?", "(I will add the .txt suffix in names)."});
-const std::string kAskSecond = lines({"file name 2?", "(I will add the .txt suffix in names)."});
-
-const e2e::Files kOverlap = {{"one.txt", "x y x"}, {"two.txt", "y\nz\n"}};
-TEST(JoinFailure, UnwritableJoinedFileExitsNamingIt)
-{
-    e2e::Folder folder;
-    folder.write(kOverlap);
-    folder.shell("ln -s /dev/full one_two.txt");
-    const auto result = folder.run("j one two q");
-    EXPECT_EQ(result.out, menu() + kAskFirst + kAskSecond +
-        lines({"cannot write output fileone_two.txt", "Exiting..."}));
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
-}
-
-TEST(JoinName, TheJoinedListLiesBesideTheFirstWhateverFolderTheSecondIsIn)
-{
-    e2e::Folder folder;
-    folder.shell("mkdir lists \xC3\x96vrigt && printf 'x y' > lists/one.txt && printf 'z' > \xC3\x96vrigt/svar.txt");
-    const auto result = folder.run("j lists/one \xC3\x96vrigt/svar q");
-    EXPECT_EQ(result.out, menu() + kAskFirst + kAskSecond +
-        lines({"Done combining files, output is in the file lists/one_svar.txt", ""}) + menu());
-    EXPECT_EQ(e2e::read_file(folder.path() / "lists/one_svar.txt"), "x\ny\nz\n");
-}
 
 Views join(const Views& first, const Views& second)
 {

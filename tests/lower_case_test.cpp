@@ -4,23 +4,6 @@
 
 namespace {
 
-using e2e::lines;
-using e2e::menu;
-
-const std::string kPrompt = lines({"Input file name. All upper case letters", "(except non-English)",
-    "will be replaced with lower case letters.", "(I will add the .txt suffix in names)."});
-
-TEST(LowerCaseFailure, UnwritableOutputShutsDownWithoutTheDoneLine)
-{
-    e2e::Folder folder;
-    folder.write("m.txt", "A");
-    folder.shell("ln -s /dev/full m_low.txt");
-    const auto result = folder.run("l m q\n");
-    EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "can't write file m_low.txt", "Shutting down..."}));
-    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
-    EXPECT_EQ(result.status, 1);
-}
-
 // The list passes through a buffer of a quarter megabyte: entries that straddle
 // its ends, and an entry larger than it, come out whole.
 TEST(LowerCaseLargeList, EntriesAcrossAndBeyondTheBufferComeOutWhole)

@@ -11,8 +11,6 @@
 
 namespace {
 
-using e2e::lines;
-using e2e::menu;
 using Names = std::vector<std::string>;
 
 // The lines the command writes for a list text whose keys can be made.
@@ -139,22 +137,6 @@ TEST(SortedNames, AgreeWithAPlainSortOfKeysOnRandomLists)
         ASSERT_FALSE(made.empty_part);
         ASSERT_EQ(names_of(text), expected) << size;
     }
-}
-
-const std::string kPrompt =
-    lines({"Extracting 'Name Lastname' from e-mail address.", "Enter name of list.", "I will add the .txt suffix."});
-
-const std::string kStaff = "tova.lind@logistics.se\r\nerik.gustafsson@support.se anna-lena.berg@hr.se\n"
-                           "tova.lind@logistics.se\tbo.von.ek@x.se";
-TEST(NameExtractionFailure, UnwritableResultExitsWithoutTheDoneLines)
-{
-    e2e::Folder folder;
-    folder.write("s.txt", kStaff);
-    folder.shell("ln -s /dev/full s_N.txt");
-    const auto result = folder.run("n s q\n");
-    EXPECT_EQ(result.out, menu() + kPrompt + lines({"", "can't write file s_N.txt", "Exiting..."}));
-    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
-    EXPECT_EQ(result.status, 1);
 }
 
 }  // namespace

@@ -8,36 +8,12 @@
 
 namespace {
 
-using e2e::with;
-using e2e::lines;
-using e2e::menu;
 using Views = std::vector<std::string_view>;
-
-const std::string kAskAll = lines({"Subtract a list from another,", "for e.g. a Reminder List of e-mail addresses.",
-                                   "The new list are of people who have not responded.",
-                                   "NOTE: CASE-SENSITIVE! (better change all to lower case first)",
-                                   "(I will add the .txt suffix in names).", "Enter name of list of all."});
-const std::string kAskResponders = lines({"Enter name of list of responders.",
-                                          "(I will add the .txt suffix in names)."});
-const std::string kBothRead = kAskAll + "\n" + kAskResponders + "\n";
-
-const e2e::Files kABCD = {{"all.txt", "a b\nc d\n"}, {"resp.txt", "b\td"}};
-TEST(SubtractFailure, UnwritableReminderListExitsWithoutResultLines)
-{
-    e2e::Folder folder;
-    folder.write(kABCD);
-    folder.shell("ln -s /dev/full Reminders.txt");
-    const auto result = folder.run("s all resp q");
-    EXPECT_EQ(result.out, menu() + kBothRead + lines({"cannot write output file", "Exiting..."}));
-    EXPECT_EQ(result.status, 1);
-    // The tones of dropped entries follow a result that is in place, so none sound here.
-    EXPECT_EQ(result.events, (std::vector<std::string>{"pause 2000"}));
-}
 
 TEST(SubtractTones, ShippedProgramSoundsFiftyMillisecondsForEachDroppedEntry)
 {
     e2e::Folder folder;
-    folder.write(with(kABCD, "resp.txt", "a b c d"));
+    folder.write({{"all.txt", "a b\nc d\n"}, {"resp.txt", "a b c d"}});
     const auto result = folder.run("s all resp\nq\n", e2e::kShippedProgram);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(folder.files().at("Reminders.txt"), "");
