@@ -179,7 +179,7 @@ std::optional<std::string> follow_links(const std::string& name)
 // False where the new file cannot have them all: another link, an access
 // list (a system.* attribute), an attribute that cannot be copied. The
 // system labels each file itself (security.*), so those are left to it.
-bool takes_on(int descriptor, const std::string& earlier_name, const struct stat& earlier)
+bool takes_on(int descriptor, [[maybe_unused]] const std::string& earlier_name, const struct stat& earlier)
 {
     if (earlier.st_nlink != 1 || fchown(descriptor, earlier.st_uid, earlier.st_gid) != 0)
         return false;
@@ -203,8 +203,6 @@ bool takes_on(int descriptor, const std::string& earlier_name, const struct stat
             fsetxattr(descriptor, attribute, value.data(), value.size(), 0) != 0)
             return false;
     }
-#else
-    (void)earlier_name;
 #endif
     return true;
 }
@@ -213,17 +211,13 @@ bool takes_on(int descriptor, const std::string& earlier_name, const struct stat
 // is changed, so that a full disk is found while the earlier file is whole.
 // Systems without the means promise nothing, and a full disk is then found
 // as the result is written.
-bool reserve(int descriptor, std::size_t size)
+bool reserve([[maybe_unused]] int descriptor, [[maybe_unused]] std::size_t size)
 {
 #if defined(__linux__)
-    if (size == 0 || fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0)
-        return true;
-    return errno != ENOSPC && errno != EDQUOT;
-#else
-    (void)descriptor;
-    (void)size;
-    return true;
+    if (size > 0 && fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0)
+        return errno != ENOSPC && errno != EDQUOT;
 #endif
+    return true;
 }
 
 // Another run writing the same result in place holds it locked for a moment:
@@ -337,14 +331,11 @@ bool sync_data(int descriptor)
 #endif
 }
 
-void start_write_back(int descriptor, std::uint64_t offset, std::uint64_t bytes)
+void start_write_back([[maybe_unused]] int descriptor, [[maybe_unused]] std::uint64_t offset,
+                      [[maybe_unused]] std::uint64_t bytes)
 {
 #if defined(__linux__)
     (void)sync_file_range(descriptor, static_cast<off_t>(offset), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
-#else
-    (void)descriptor;
-    (void)offset;
-    (void)bytes;
 #endif
 }
 
