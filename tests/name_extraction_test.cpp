@@ -1,6 +1,8 @@
 #include "e2e.h"
+#include "case/case.h"
 #include "extract/name_extraction.h"
 #include "lists/engine/sort_entries.h"
+#include "shell/engine/entries.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +59,49 @@ TEST(DotTest, AnEmptyListPasses)
     EXPECT_TRUE(made.passes);
     EXPECT_EQ(made.dots, 0);
     EXPECT_EQ(made.entries, 0U);
+}
+
+// The dot test and the keys over random texts of every separator, at signs,
+// dots, NUL and other low bytes, high bytes and runs of letters and dots, as a
+// plain walk through the split entries makes them.
+TEST(DotTest, AgreesWithAPlainWalkOnRandomTexts)
+{
+    std::mt19937 random(31);
+    const std::string alphabet("\0\x01\x1f@@...a \n\t\r\v\f\x7f\x80\xff/%", 20);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (std::size_t bytes = random() % 50; bytes > 0; --bytes) {
+            if (random() % 6 == 0)
+                text += std::string(random() % 12, "ab."[random() % 3]);
+            else
+                text += alphabet[random() % alphabet.size()];
+        }
+        extract::NameKeys expected;
+        std::string keys = text;
+        for (const std::string_view entry : shell::split_entries(text)) {
+            ++expected.entries;
+            const std::string_view local = lists::local_part(entry);
+            const std::size_t dot = local.find('.');
+            expected.passes = expected.passes && dot != std::string_view::npos;
+            if (dot == std::string_view::npos)
+                continue;
+            expected.dots += std::count(local.begin(), local.end(), '.');
+            expected.empty_part = expected.empty_part || dot == 0 || dot + 1 == local.size();
+            if (!expected.passes || expected.empty_part)
+                continue;
+            const std::size_t at = static_cast<std::size_t>(local.data() - text.data());
+            keys[at] = casing::raised(keys[at]);
+            keys[at + dot] = '%';
+            keys[at + dot + 1] = casing::raised(keys[at + dot + 1]);
+        }
+        std::string made_in = text;
+        const auto made = extract::make_name_keys(made_in);
+        ASSERT_EQ(made.entries, expected.entries) << round;
+        ASSERT_EQ(made.dots, expected.dots) << round;
+        ASSERT_EQ(made.passes, expected.passes) << round;
+        ASSERT_EQ(made.empty_part, expected.empty_part) << round;
+        ASSERT_EQ(made_in, keys) << round;
+    }
 }
 
 TEST(EmptyParts, AreReported)
