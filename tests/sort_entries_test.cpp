@@ -86,11 +86,20 @@ TEST(SortedEntries, AgreeWithAStableSortWhenManyKeysShareTheirFirstByte)
     std::string text = "qy ";
     for (std::size_t i = 0; i < 90000; ++i) {
         const std::size_t head = random() % (std::size(heads) + 3);
-        if (head < std::size(heads))
-            text += std::string(heads[head]) + tail(random() % 4 == 0 ? 30 : 3);
-        else
-            text += "qz" + tail(2) + "@q" + tail(head % 2 == 0 ? 0 : 25);
-        text += random() % 5 == 0 ? "@qa@" + tail(3) + " " : "\n";
+        if (head < std::size(heads)) {
+            text += heads[head];
+            text += tail(random() % 4 == 0 ? 30 : 3);
+        } else {
+            text += "qz";
+            text += tail(2);
+            text += "@q";
+            text += tail(head % 2 == 0 ? 0 : 25);
+        }
+        if (random() % 5 == 0) {
+            text += "@qa@";
+            text += tail(3);
+        }
+        text += random() % 5 == 0 ? " " : "\n";
     }
     for (const auto key : {lists::SortKey::whole_entry, lists::SortKey::department, lists::SortKey::local_part}) {
         const Views expected = stable_sorted(text, key);
