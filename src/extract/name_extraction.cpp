@@ -105,16 +105,20 @@ NameKeys make_name_keys(std::string& text)
 {
     // The entries are found here rather than by shell::for_each_entry, so that
     // the bytes of each local part are looked at once: for its end, its dots
-    // and the end of its entry's part before an at sign together.
+    // and the end of its entry's part before an at sign together. Each key is
+    // moved down to where the keys before it end, which never reaches bytes
+    // not yet looked at, as an entry is at least its local part and a
+    // separator; the sort then has half the text to walk through.
     NameKeys made;
     char* const begin = text.data();
     const char* const end = begin + text.size();
     const char* cursor = begin;
+    char* keys_end = begin;
     for (;;) {
         while (cursor != end && shell::is_separator(static_cast<unsigned char>(*cursor)))
             ++cursor;
         if (cursor == end)
-            return made;
+            break;
         ++made.entries;
         const char* const entry = cursor;
         const LocalPart local = walk_local_part(entry, end);
@@ -127,12 +131,19 @@ NameKeys make_name_keys(std::string& text)
         made.empty_part = made.empty_part || local.first_dot == entry || local.first_dot + 1 == local.end;
         if (!made.passes || made.empty_part)
             continue;
-        char* const key = begin + (entry - begin);
+        if (keys_end != begin)
+            *keys_end++ = '\n';
+        const std::size_t size = static_cast<std::size_t>(local.end - entry);
+        char* const key = static_cast<char*>(std::memmove(keys_end, entry, size));
+        keys_end += size;
         const std::size_t dot = static_cast<std::size_t>(local.first_dot - entry);
         key[0] = casing::raised(key[0]);
         key[dot] = '%';
         key[dot + 1] = casing::raised(key[dot + 1]);
     }
+    if (made.passes && !made.empty_part)
+        text.resize(static_cast<std::size_t>(keys_end - begin));
+    return made;
 }
 
 std::string_view name_line(std::string& text, std::string_view key)
@@ -175,7 +186,7 @@ void run_name_extraction()
     }
     if (made.empty_part)
         (void)casing::fUpper({});
-    const lists::SortedEntries keys(*text, lists::SortKey::local_part);
+    const lists::SortedEntries keys(*text, lists::SortKey::whole_entry);
     const std::string result_name = stem + "_N.txt";
     shell::OutputFile out;
     if (out.open(result_name, {input_name}))
