@@ -76,7 +76,7 @@ void check_names(std::string_view text)
     if (empty_part)
         return;
     std::size_t i = 0;
-    mordavelle::SortedEntries(in_place, mordavelle::SortKey::local_part).for_each([&](std::string_view key) {
+    mordavelle::SortedEntries(in_place, mordavelle::SortKey::whole_entry).for_each([&](std::string_view key) {
         if (i >= expected.size() || mordavelle::name_line(in_place, key) != expected[i])
             std::abort();
         ++i;

@@ -45,9 +45,11 @@ struct NameKeys {
 };
 
 // Makes N's dot test over a list text and, while it passes with no empty
-// part, the name keys, to be sorted as SortKey::local_part: each in the text
-// in place of its entry's local part, whose first dot becomes a per cent sign
-// and the first letter of each part raised.
+// part, the name keys: each entry's local part, whose first dot becomes a per
+// cent sign and the first letter of each part raised. When the test passes
+// with no empty part the text becomes the keys in the entries' order, one a
+// line, to be sorted as SortKey::whole_entry; otherwise what the text holds
+// is left unsaid.
 NameKeys make_name_keys(std::string& text);
 
 // The line of a name key that lies in text, made there in place: the key's

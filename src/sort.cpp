@@ -9,6 +9,7 @@
 #include "text.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <stdexcept>
 #include <utility>
@@ -67,58 +68,88 @@ void insertion_sort(Record* records, std::size_t count, std::size_t level)
 constexpr std::size_t kCachedRecords = std::size_t{1} << 14;
 
 // A stable radix sort on one chunk, one byte a pass; a byte that is the same in
-// every chunk costs no pass. A range too large for the cache is first split on
-// its most significant differing byte, so that the passes over each part stay
-// in the cache instead of scattering the whole range through memory each time.
-void radix_sort_chunks(Record* records, Record* scratch, std::size_t count, std::size_t slot)
+// every chunk costs no pass, nor any count. The records are read from `from`
+// and left in `from`, or in `to` when `land_in_to`; both hold room for `count`
+// records and whichever does not end with them is scratch. A range too large
+// for the cache is first split on its most significant differing byte,
+// straight into the other buffer, so that the passes over each part stay in
+// the cache instead of scattering the whole range through memory each time;
+// each part then goes on from where the split put it, and only a part that the
+// cache holds is copied back when it ends in the wrong buffer.
+void radix_sort_chunks(Record* from, Record* to, std::size_t count, std::size_t slot, bool land_in_to)
 {
-    std::array<std::array<std::size_t, 256>, 8> places{};
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint64_t chunk = records[i].chunks[slot];
-        for (std::size_t digit = 0; digit < 8; ++digit)
-            ++places[digit][(chunk >> (8 * digit)) & 0xff];
+    // The bits in which some chunk differs from the first, found in one cheap
+    // pass, tell which bytes need counting at all.
+    const std::uint64_t first = from[0].chunks[slot];
+    std::uint64_t differ = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        differ |= from[i].chunks[slot] ^ first;
+    if (differ == 0) {
+        if (land_in_to)
+            std::copy(from, from + count, to);
+        return;
     }
-    const std::uint64_t first = records[0].chunks[slot];
-    const auto varies = [&](std::size_t digit) { return places[digit][(first >> (8 * digit)) & 0xff] != count; };
 
     if (count > kCachedRecords) {
-        std::size_t digit = 8;
-        while (digit > 0 && !varies(digit - 1))
-            --digit;
-        if (digit-- == 0)
-            return;
-        const unsigned shift = static_cast<unsigned>(8 * digit);
+        const unsigned shift = static_cast<unsigned>((63 - std::countl_zero(differ)) / 8 * 8);
         std::array<std::size_t, 257> starts{};
+        for (std::size_t i = 0; i < count; ++i)
+            ++starts[((from[i].chunks[slot] >> shift) & 0xff) + 1];
         for (std::size_t byte = 0; byte < 256; ++byte)
-            starts[byte + 1] = starts[byte] + places[digit][byte];
+            starts[byte + 1] += starts[byte];
         auto next = starts;
         for (std::size_t i = 0; i < count; ++i)
-            scratch[next[(records[i].chunks[slot] >> shift) & 0xff]++] = records[i];
-        std::copy(scratch, scratch + count, records);
+            to[next[(from[i].chunks[slot] >> shift) & 0xff]++] = from[i];
         for (std::size_t byte = 0; byte < 256; ++byte) {
             const std::size_t part = starts[byte + 1] - starts[byte];
             if (part > 1)
-                radix_sort_chunks(records + starts[byte], scratch + starts[byte], part, slot);
+                radix_sort_chunks(to + starts[byte], from + starts[byte], part, slot, !land_in_to);
+            else if (part == 1 && !land_in_to)
+                from[starts[byte]] = to[starts[byte]];
         }
         return;
     }
 
-    Record* from = records;
-    Record* to = scratch;
-    for (std::size_t digit = 0; digit < 8; ++digit) {
-        if (!varies(digit))
-            continue;
-        auto& place = places[digit];
-        const unsigned shift = static_cast<unsigned>(8 * digit);
-        std::size_t next = 0;
+    // The differing bytes, least significant first, each counted in one walk.
+    std::array<unsigned, 8> shifts{};
+    std::size_t varying = 0;
+    for (unsigned digit = 0; digit < 8; ++digit) {
+        if (((differ >> (8 * digit)) & 0xff) != 0)
+            shifts[varying++] = 8 * digit;
+    }
+    std::array<std::array<std::uint32_t, 256>, 8> places;
+    for (std::size_t k = 0; k < varying; ++k)
+        places[k].fill(0);
+    if (varying == 8) {
+        // Every byte differs somewhere: the count written out for all eight.
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint64_t chunk = from[i].chunks[slot];
+            for (std::size_t k = 0; k < 8; ++k)
+                ++places[k][(chunk >> (8 * k)) & 0xff];
+        }
+    } else {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint64_t chunk = from[i].chunks[slot];
+            for (std::size_t k = 0; k < varying; ++k)
+                ++places[k][(chunk >> shifts[k]) & 0xff];
+        }
+    }
+
+    Record* in = from;
+    Record* out = to;
+    for (std::size_t k = 0; k < varying; ++k) {
+        auto& place = places[k];
+        const unsigned shift = shifts[k];
+        std::uint32_t next = 0;
         for (auto& slot_place : place)
             next += std::exchange(slot_place, next);
         for (std::size_t i = 0; i < count; ++i)
-            to[place[(from[i].chunks[slot] >> shift) & 0xff]++] = from[i];
-        std::swap(from, to);
+            out[place[(in[i].chunks[slot] >> shift) & 0xff]++] = in[i];
+        std::swap(in, out);
     }
-    if (from != records)
-        std::copy(from, from + count, records);
+    Record* const wanted = land_in_to ? to : from;
+    if (in != wanted)
+        std::copy(in, in + count, wanted);
 }
 
 constexpr std::size_t kInsertionSortMax = 16;
@@ -137,7 +168,7 @@ void sort_records(Record* records, Record* scratch, std::size_t count, std::size
             return;
         }
         const std::size_t slot = level % kCarried;
-        radix_sort_chunks(records, scratch, count, slot);
+        radix_sort_chunks(records, scratch, count, slot, false);
 
         Record* largest = nullptr;
         std::size_t largest_count = 0;

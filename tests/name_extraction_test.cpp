@@ -1,6 +1,7 @@
 #include "e2e.h"
 #include "commands.h"
 #include "sort.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ Names names_of(std::string text)
 {
     mordavelle::make_name_keys(text);
     Names shown;
-    const mordavelle::SortedEntries keys(text, mordavelle::SortKey::local_part);
+    const mordavelle::SortedEntries keys(text, mordavelle::SortKey::whole_entry);
     keys.for_each([&](std::string_view key) { shown.emplace_back(mordavelle::name_line(text, key)); });
     return shown;
 }
@@ -55,6 +56,53 @@ TEST(DotTest, AnEmptyListPasses)
     EXPECT_TRUE(made.passes);
     EXPECT_EQ(made.dots, 0);
     EXPECT_EQ(made.entries, 0U);
+}
+
+// The dot test and the keys over random texts of every separator, at signs,
+// dots, NUL and other low bytes, high bytes and runs of letters and dots, as a
+// plain walk through the split entries makes them.
+TEST(DotTest, AgreesWithAPlainWalkOnRandomTexts)
+{
+    std::mt19937 random(31);
+    const std::string alphabet("\0\x01\x1f@@...a \n\t\r\v\f\x7f\x80\xff/%", 20);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (std::size_t bytes = random() % 50; bytes > 0; --bytes) {
+            if (random() % 6 == 0)
+                text += std::string(random() % 12, "ab."[random() % 3]);
+            else
+                text += alphabet[random() % alphabet.size()];
+        }
+        mordavelle::NameKeys expected;
+        std::string keys;
+        for (const std::string_view entry : mordavelle::split_entries(text)) {
+            ++expected.entries;
+            const std::string_view local = mordavelle::local_part(entry);
+            const std::size_t dot = local.find('.');
+            expected.passes = expected.passes && dot != std::string_view::npos;
+            if (dot == std::string_view::npos)
+                continue;
+            expected.dots += std::count(local.begin(), local.end(), '.');
+            expected.empty_part = expected.empty_part || dot == 0 || dot + 1 == local.size();
+            if (!expected.passes || expected.empty_part)
+                continue;
+            std::string key{local};
+            key[0] = mordavelle::fUpper(key[0]);
+            key[dot] = '%';
+            key[dot + 1] = mordavelle::fUpper(key[dot + 1]);
+            keys += (keys.empty() ? "" : "\n") + key;
+        }
+        std::string made_in = text;
+        const auto made = mordavelle::make_name_keys(made_in);
+        ASSERT_EQ(made.entries, expected.entries) << round;
+        ASSERT_EQ(made.dots, expected.dots) << round;
+        ASSERT_EQ(made.passes, expected.passes) << round;
+        ASSERT_EQ(made.empty_part, expected.empty_part) << round;
+        // A text whose keys are not all made is not looked at again.
+        if (made.passes && !made.empty_part) {
+            ASSERT_EQ(made_in, keys) << round;
+        }
+    }
 }
 
 TEST(EmptyParts, AreReported)

@@ -66,6 +66,52 @@ TEST(SortedEntries, AgreeWithAStableSortOnRandomTextsByEveryKey)
     }
 }
 
+// More than 16,384 keys under one first byte, which the sort first splits on
+// the most significant byte where they differ before it sorts each part in
+// the cache: a part whose keys agree in every byte a record carries, a part
+// that splits again, a part of one entry, and keys of every length around the
+// bytes a record carries, many of them equal.
+TEST(SortedEntries, AgreeWithAStableSortWhenManyKeysShareTheirFirstByte)
+{
+    std::mt19937 random(4242);
+    const std::string long_a = "q" + std::string(25, 'a');
+    const std::string long_b = "q" + std::string(22, 'b');
+    const std::string_view heads[] = {"q", long_a, long_a, long_a, long_a, "qb", "qb", long_b, long_b, "qc"};
+    const auto tail = [&random](std::size_t most) {
+        std::string bytes(random() % (most + 1), 'x');
+        for (char& byte : bytes)
+            byte = "01@z\x80"[random() % 5];
+        return bytes;
+    };
+    std::string text = "qy ";
+    for (std::size_t i = 0; i < 90000; ++i) {
+        const std::size_t head = random() % (std::size(heads) + 3);
+        if (head < std::size(heads)) {
+            text += heads[head];
+            text += tail(random() % 4 == 0 ? 30 : 3);
+        } else {
+            text += "qz";
+            text += tail(2);
+            text += "@q";
+            text += tail(head % 2 == 0 ? 0 : 25);
+        }
+        if (random() % 5 == 0) {
+            text += "@qa@";
+            text += tail(3);
+        }
+        text += random() % 5 == 0 ? " " : "\n";
+    }
+    for (const auto key : {mordavelle::SortKey::whole_entry, mordavelle::SortKey::department, mordavelle::SortKey::local_part}) {
+        const Views expected = stable_sorted(text, key);
+        const Views sorted = sorted_by(text, key);
+        ASSERT_EQ(sorted.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_EQ(sorted[i].data(), expected[i].data()) << static_cast<int>(key) << " " << i;
+            ASSERT_EQ(sorted[i].size(), expected[i].size());
+        }
+    }
+}
+
 TEST(SortedEntries, ByLocalPartHandOutTheLocalPartsOnly)
 {
     EXPECT_EQ(sorted_by("b.c@x.se a@b@c d @e", mordavelle::SortKey::local_part), (Views{"", "a", "b.c", "d"}));
