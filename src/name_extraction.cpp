@@ -6,6 +6,8 @@
 #include "sort.h"
 #include "text.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace mordavelle {
@@ -28,20 +30,94 @@ constexpr std::string_view kDone = "Done! Names are in:";
 constexpr std::string_view kEmptyPart = "bad string in fUpper, closing...";
 constexpr unsigned kEmptyPartPauseMs = 3000;
 
+// What a walk through the local part of an entry found.
+struct LocalPart {
+    const char* end;  // the entry's first at sign, or the end of the entry when it has none
+    const char* first_dot = nullptr;
+    std::int64_t dots = 0;
+};
+
+// The bytes of a word equal to `byte`, each marked by its high bit.
+std::uint64_t bytes_equal(std::uint64_t word, unsigned char byte)
+{
+    constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fu;
+    const std::uint64_t x = word ^ (0x0101010101010101u * byte);
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// The bytes of a word that may end a local part, each marked by its high bit:
+// an at sign, or a byte low enough to be a separator. Only the lowest mark is
+// exact, as a borrow can mark a byte above it.
+std::uint64_t possible_ends(std::uint64_t word)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    const std::uint64_t low = (word - 0x21 * kOnes) & ~word;
+    const std::uint64_t at = word ^ ('@' * kOnes);
+    return (low | ((at - kOnes) & ~at)) & kHighs;
+}
+
+// Walks the local part that begins at `from`, the first byte of an entry, and
+// counts its dots on the way, so that each byte of it is looked at once.
+LocalPart walk_local_part(const char* from, const char* end)
+{
+    LocalPart local;
+    const auto ends_local_part = [](char byte) {
+        return byte == '@' || is_separator(static_cast<unsigned char>(byte));
+    };
+    if constexpr (std::endian::native == std::endian::little) {
+        // Eight bytes at a time until one may end the local part; that one is
+        // then looked at alone, and the dots before it are counted.
+        while (end - from >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, from, sizeof word);
+            const std::uint64_t ends = possible_ends(word);
+            // The bits of the bytes before the first that may end it.
+            const int before = ends == 0 ? 64 : std::countr_zero(ends) - 7;
+            const std::uint64_t kept = before == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << before) - 1;
+            const std::uint64_t dots = bytes_equal(word, '.') & kept;
+            if (dots != 0) {
+                if (local.first_dot == nullptr)
+                    local.first_dot = from + std::countr_zero(dots) / 8;
+                // One bit a byte at most: the product gathers their sum in the
+                // top byte, where std::popcount may cost a call on a processor
+                // the build does not assume.
+                local.dots += static_cast<std::int64_t>(((dots >> 7) * 0x0101010101010101u) >> 56);
+            }
+            from += before / 8;
+            if (ends == 0)
+                continue;
+            if (ends_local_part(*from))
+                break;
+            ++from;
+        }
+    }
+    for (; from != end && !ends_local_part(*from); ++from) {
+        if (*from == '.') {
+            if (local.first_dot == nullptr)
+                local.first_dot = from;
+            ++local.dots;
+        }
+    }
+    local.end = from;
+    return local;
+}
+
 }  // namespace
 
 NameKeys make_name_keys(std::string& text)
 {
-    // Each byte of a local part is looked at once, for its end and its dots
-    // together. Each key is moved down to where the keys before it end, which
-    // never reaches bytes not yet looked at, as an entry is at least its local
-    // part and a separator; the sort then has half the text to walk through.
+    // The entries are found here rather than by for_each_entry, so that
+    // the bytes of each local part are looked at once: for its end, its dots
+    // and the end of its entry's part before an at sign together. Each key is
+    // moved down to where the keys before it end, which never reaches bytes
+    // not yet looked at, as an entry is at least its local part and a
+    // separator; the sort then has half the text to walk through.
     NameKeys made;
     char* const begin = text.data();
     const char* const end = begin + text.size();
     const char* cursor = begin;
     char* keys_end = begin;
-    const auto in_local_part = [](char byte) { return byte != '@' && !is_separator(static_cast<unsigned char>(byte)); };
     for (;;) {
         while (cursor != end && is_separator(static_cast<unsigned char>(*cursor)))
             ++cursor;
@@ -49,29 +125,22 @@ NameKeys make_name_keys(std::string& text)
             break;
         ++made.entries;
         const char* const entry = cursor;
-        const char* first_dot = nullptr;
-        for (; cursor != end && in_local_part(*cursor); ++cursor) {
-            if (*cursor == '.') {
-                first_dot = first_dot == nullptr ? cursor : first_dot;
-                ++made.dots;
-            }
-        }
-        const char* const local_end = cursor;
-        if (cursor != end && *cursor == '@')
-            cursor = find_separator(cursor + 1, end);
-        if (first_dot == nullptr) {
+        const LocalPart local = walk_local_part(entry, end);
+        cursor = local.end != end && *local.end == '@' ? find_separator(local.end + 1, end) : local.end;
+        if (local.first_dot == nullptr) {
             made.passes = false;
             continue;
         }
-        made.empty_part = made.empty_part || first_dot == entry || first_dot + 1 == local_end;
+        made.dots += local.dots;
+        made.empty_part = made.empty_part || local.first_dot == entry || local.first_dot + 1 == local.end;
         if (!made.passes || made.empty_part)
             continue;
         if (keys_end != begin)
             *keys_end++ = '\n';
-        const auto size = static_cast<std::size_t>(local_end - entry);
+        const std::size_t size = static_cast<std::size_t>(local.end - entry);
         char* const key = static_cast<char*>(std::memmove(keys_end, entry, size));
         keys_end += size;
-        const auto dot = static_cast<std::size_t>(first_dot - entry);
+        const std::size_t dot = static_cast<std::size_t>(local.first_dot - entry);
         key[0] = fUpper(key[0]);
         key[dot] = '%';
         key[dot + 1] = fUpper(key[dot + 1]);
