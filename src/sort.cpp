@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -243,12 +244,14 @@ template <SortKey kind>
 std::unique_ptr<Record[]> sorted_records(std::string_view text, std::size_t& count)
 {
     std::array<std::size_t, 256> first_bytes{};
+    // A record keeps the size of a key and where it begins in its entry in 32
+    // bits: an entry that fits whole has a key that fits.
+    constexpr std::size_t kLargest = std::numeric_limits<std::uint32_t>::max();
     bool fits = true;
     for_each_entry(text, [&](std::string_view entry) {
-        // An entry that fits whole has a key that fits.
-        if (!fits_in_record(0, entry.size())) {
+        if (entry.size() > kLargest) {
             const std::string_view key = key_of<kind>(entry);
-            fits = fits && fits_in_record(static_cast<std::size_t>(key.data() - entry.data()), key.size());
+            fits = fits && static_cast<std::size_t>(key.data() - entry.data()) <= kLargest && key.size() <= kLargest;
         }
         ++first_bytes[first_byte<kind>(entry)];
     });

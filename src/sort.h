@@ -9,7 +9,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <memory>
 #include <string_view>
 
@@ -36,14 +35,6 @@ enum class SortKey {
     department,   // department_key(entry)
     local_part,   // local_part(entry)
 };
-
-// Whether an entry whose key begins key_offset bytes into it and is key_size
-// bytes long can be sorted: a record keeps both sizes in 32 bits.
-constexpr bool fits_in_record(std::size_t key_offset, std::size_t key_size)
-{
-    constexpr std::size_t largest = std::numeric_limits<std::uint32_t>::max();
-    return key_offset <= largest && key_size <= largest;
-}
 
 // The entries of a list text in the order of their keys, without a list of the
 // entries in file order. The text must outlive it; the keys are read from it

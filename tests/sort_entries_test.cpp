@@ -123,20 +123,4 @@ TEST(SortedEntries, AnEmptyKeyComesBeforeAKeyOfNul)
     EXPECT_EQ(sorted_by(text, mordavelle::SortKey::department), (Views{"x@", std::string_view("y@\0", 3), "z@a"}));
 }
 
-// A record keeps the size of a key and where it begins in its entry in 32
-// bits; no text of 4 GiB is made here, the decision is tried on its own.
-constexpr std::size_t kFourGibibytes = std::size_t{1} << 32;
-
-TEST(FitsInRecord, TakesSizesOneByteShortOfFourGibibytes)
-{
-    EXPECT_TRUE(mordavelle::fits_in_record(0, kFourGibibytes - 1));
-    EXPECT_TRUE(mordavelle::fits_in_record(kFourGibibytes - 1, kFourGibibytes - 1));
-}
-
-TEST(FitsInRecord, RefusesAKeyOrAnOffsetOfFourGibibytes)
-{
-    EXPECT_FALSE(mordavelle::fits_in_record(0, kFourGibibytes));
-    EXPECT_FALSE(mordavelle::fits_in_record(kFourGibibytes, 0));
-}
-
 }  // namespace

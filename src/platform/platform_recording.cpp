@@ -4,86 +4,53 @@
 #include "platform/console.h"
 #include "platform/posix.h"
 
-#include <charconv>
+#include <array>
 #include <cstdio>
 #include <iostream>
-#include <string_view>
 
 namespace platform {
 namespace {
 
-// A timing run may log hundreds of thousands of tones, so the log is buffered
-// and a line is put together in place, without a string on the heap.
-class LogLine {
-public:
-    LogLine()
-    {
-        static char buffer[1 << 16];
-        static const bool buffered = std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer) == 0;
-        (void)buffered;
-    }
-
-    LogLine& operator<<(std::string_view text)
-    {
-        if (text.size() > sizeof line_ - 1 - size_) {
-            // A long name goes out as it is, after what the line holds so far.
-            flush();
-            std::fwrite(text.data(), 1, text.size(), stderr);
-            return *this;
-        }
-        size_ += text.copy(line_ + size_, text.size());
-        return *this;
-    }
-    // Numbers follow only short words, so they always fit.
-    LogLine& operator<<(unsigned number)
-    {
-        size_ = static_cast<std::size_t>(std::to_chars(line_ + size_, line_ + sizeof line_, number).ptr - line_);
-        return *this;
-    }
-    ~LogLine()
-    {
-        line_[size_++] = '\n';
-        flush();
-    }
-
-private:
-    void flush()
-    {
-        std::fwrite(line_, 1, size_, stderr);
-        size_ = 0;
-    }
-
-    char line_[64];
-    std::size_t size_ = 0;
-};
+// A timing run may log hundreds of thousands of tones, so the log is buffered.
+void log_line(const char* line)
+{
+    static char buffer[1 << 16];
+    static const bool buffered = std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer) == 0;
+    (void)buffered;
+    std::fputs(line, stderr);
+}
 
 }  // namespace
 
 void set_colour(Colour colour)
 {
-    LogLine{} << "colour " << (colour == Colour::light_red ? "light red" : "light green");
+    log_line(colour == Colour::light_red ? "colour light red\n" : "colour light green\n");
 }
 
 void reset_colour()
 {
-    LogLine{} << "colour reset";
+    log_line("colour reset\n");
     std::fflush(stderr);
 }
 
 void show_help_box(const std::string& caption, const std::string& text)
 {
-    LogLine{} << "help box";
+    log_line("help box\n");
     std::cout << help_frame(caption, text) << std::flush;
 }
 
 void pause(unsigned milliseconds)
 {
-    LogLine{} << "pause " << milliseconds;
+    std::array<char, 32> line{};
+    (void)std::snprintf(line.data(), line.size(), "pause %u\n", milliseconds);
+    log_line(line.data());
 }
 
 void tone(unsigned hertz, unsigned milliseconds)
 {
-    LogLine{} << "tone " << hertz << " " << milliseconds;
+    std::array<char, 48> line{};
+    (void)std::snprintf(line.data(), line.size(), "tone %u %u\n", hertz, milliseconds);
+    log_line(line.data());
 }
 
 }  // namespace platform
