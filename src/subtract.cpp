@@ -36,7 +36,8 @@ constexpr Failure::Tone kDropTone{800, 50};
 // typed the wrong way round: the program refuses with two tones and a long pause.
 Failure sizes_refused(const std::string& label)
 {
-    return {{{std::string{kTooShort}, {}, {}}, {std::string{kAttempted}, label, {}}, {std::string{kShuttingDown}, {}, {}}},
+    return {{{std::string{kTooShort}, {}, {}}, {std::string{kAttempted}, label, {}},
+             {std::string{kShuttingDown}, {}, {}}},
             {{400, 500}, {800, 500}},
             4000};
 }

@@ -1,6 +1,6 @@
 #include "e2e.h"
 #include "text.h"
-#include "sort.h"
+#include "sorted_by.h"
 
 #include <gtest/gtest.h>
 
@@ -9,40 +9,33 @@
 
 namespace {
 
+using mordavelle::SortKey;
 using Views = std::vector<std::string_view>;
 
-// The entries of a list text in the order the command writes them.
-Views sorted_by_bytes(std::string_view text)
-{
-    Views entries;
-    mordavelle::SortedEntries(text, mordavelle::SortKey::whole_entry).for_each([&entries](std::string_view entry) {
-        entries.push_back(entry);
-    });
-    return entries;
-}
 
 TEST(SortedByBytes, HighBytesComeAfterAscii)
 {
-    EXPECT_EQ(sorted_by_bytes("\xff \x80z z \x80 \xc3\xa9 A \x7f"),
+    EXPECT_EQ(sorted_by("\xff \x80z z \x80 \xc3\xa9 A \x7f", SortKey::whole_entry),
               (Views{"A", "z", "\x7f", "\x80", "\x80z", "\xc3\xa9", "\xff"}));
 }
 
 TEST(SortedByBytes, ABeginningComesBeforeTheLongerEntry)
 {
-    EXPECT_EQ(sorted_by_bytes("abcdefghij abc abcdefghi ab abcdefgh abcdefghijk"),
+    EXPECT_EQ(sorted_by("abcdefghij abc abcdefghi ab abcdefgh abcdefghijk", SortKey::whole_entry),
               (Views{"ab", "abc", "abcdefgh", "abcdefghi", "abcdefghij", "abcdefghijk"}));
 }
 
 TEST(SortedByBytes, NulBytesAreOrdinaryLowBytes)
 {
     const std::string_view a("ab", 2), a_nul("ab\0", 3), a_nul_nul("ab\0\0", 4), a_one("ab\x01", 3);
-    EXPECT_EQ(sorted_by_bytes(std::string_view("ab\x01 ab\0\0 ab ab\0", 15)), (Views{a, a_nul, a_nul_nul, a_one}));
+    EXPECT_EQ(sorted_by(std::string_view("ab\x01 ab\0\0 ab ab\0", 15), SortKey::whole_entry),
+              (Views{a, a_nul, a_nul_nul, a_one}));
 }
 
 TEST(SortedByBytes, KeepsEveryDuplicateInInputOrder)
 {
     const std::string_view text = "b a b a b";
-    const Views sorted = sorted_by_bytes(text);
+    const Views sorted = sorted_by(text, SortKey::whole_entry);
     EXPECT_EQ(sorted, (Views{"a", "a", "b", "b", "b"}));
     EXPECT_EQ(sorted[0].data(), text.data() + 2);
     EXPECT_EQ(sorted[1].data(), text.data() + 6);
@@ -51,8 +44,8 @@ TEST(SortedByBytes, KeepsEveryDuplicateInInputOrder)
 
 TEST(SortedByBytes, AnEmptyTextHasNoEntries)
 {
-    EXPECT_TRUE(sorted_by_bytes("").empty());
-    EXPECT_TRUE(sorted_by_bytes(" \t\r\n").empty());
+    EXPECT_TRUE(sorted_by("", SortKey::whole_entry).empty());
+    EXPECT_TRUE(sorted_by(" \t\r\n", SortKey::whole_entry).empty());
 }
 
 // Random entries over a few bytes, long shared beginnings included, come out
@@ -72,7 +65,7 @@ TEST(SortedByBytes, AgreesWithAStableStandardSortOnRandomLists)
         }
         Views expected = mordavelle::split_entries(text);
         std::stable_sort(expected.begin(), expected.end());
-        const Views sorted = sorted_by_bytes(text);
+        const Views sorted = sorted_by(text, SortKey::whole_entry);
         ASSERT_EQ(sorted.size(), expected.size()) << size;
         for (std::size_t i = 0; i < expected.size(); ++i)
             ASSERT_EQ(sorted[i].data(), expected[i].data()) << size << " " << i;

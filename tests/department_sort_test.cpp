@@ -1,5 +1,5 @@
 #include "e2e.h"
-#include "sort.h"
+#include "sorted_by.h"
 #include "text.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 
 namespace {
 
+using mordavelle::SortKey;
 using Views = std::vector<std::string_view>;
 
 TEST(DepartmentKey, IsEverythingAfterTheFirstAtSign)
@@ -20,26 +21,17 @@ TEST(DepartmentKey, IsEverythingAfterTheFirstAtSign)
     EXPECT_EQ(mordavelle::department_key("nobody"), "nobody");
 }
 
-// The entries of a list text in the order the command writes them.
-Views sorted_by_department(std::string_view text)
-{
-    Views entries;
-    mordavelle::SortedEntries(text, mordavelle::SortKey::department).for_each([&entries](std::string_view entry) {
-        entries.push_back(entry);
-    });
-    return entries;
-}
 
 TEST(SortedByDepartment, OrdersKeysByBytesShorterFirst)
 {
-    EXPECT_EQ(sorted_by_department("a@i b@hr c@h d@Zz e@h\xe9 f@"),
+    EXPECT_EQ(sorted_by("a@i b@hr c@h d@Zz e@h\xe9 f@", SortKey::department),
               (Views{"f@", "d@Zz", "c@h", "b@hr", "e@h\xe9", "a@i"}));
 }
 
 TEST(SortedByDepartment, IgnoresTheLocalPartAndKeepsInputOrderForEqualKeys)
 {
     const std::string_view text = "z@d y@c a@d z@c z@d b@c";
-    const Views sorted = sorted_by_department(text);
+    const Views sorted = sorted_by(text, SortKey::department);
     EXPECT_EQ(sorted, (Views{"y@c", "z@c", "b@c", "z@d", "a@d", "z@d"}));
     EXPECT_EQ(sorted[3].data(), text.data());
     EXPECT_EQ(sorted[5].data(), text.data() + 16);
@@ -64,7 +56,7 @@ TEST(SortedByDepartment, AgreesWithAStableSortByKeyOnRandomLists)
         std::stable_sort(expected.begin(), expected.end(), [](std::string_view a, std::string_view b) {
             return mordavelle::department_key(a) < mordavelle::department_key(b);
         });
-        const Views sorted = sorted_by_department(text);
+        const Views sorted = sorted_by(text, SortKey::department);
         ASSERT_EQ(sorted.size(), expected.size()) << size;
         for (std::size_t i = 0; i < expected.size(); ++i)
             ASSERT_EQ(sorted[i].data(), expected[i].data()) << size << " " << i;

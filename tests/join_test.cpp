@@ -41,7 +41,9 @@ TEST(EntrySet, FilledToAPowerOfTwoFindsEveryMemberAndNoOther)
             text[i] = std::to_string(i).append("m");
         const Views members(text.begin(), text.end());
         mordavelle::EntrySet set(members, members.size());
-        const auto has = [&set](std::string_view entry) { return set.contains(entry, mordavelle::EntrySet::hash(entry)); };
+        const auto has = [&set](std::string_view entry) {
+            return set.contains(entry, mordavelle::EntrySet::hash(entry));
+        };
         for (std::size_t i = 0; i < count; ++i)
             ASSERT_TRUE(set.insert(i, mordavelle::EntrySet::hash(members[i]))) << i;
         for (std::size_t i = 0; i < count; ++i)

@@ -153,7 +153,9 @@ TEST(ResultByRename, IsSentToTheDiskWhileWrittenAndFlushedBeforeTheRenameAndTheF
     std::smatch found;
     for (std::string line; std::getline(trace, line);) {
         if (std::regex_match(line, found, call))
-            calls += found[1].str().starts_with("rename") ? "rename " : found[1] == "sync_file_range" ? "send " : "sync ";
+            calls += found[1].str().starts_with("rename") ? "rename "
+                     : found[1] == "sync_file_range"      ? "send "
+                                                          : "sync ";
     }
     EXPECT_EQ(calls, "send sync rename sync ");
 }

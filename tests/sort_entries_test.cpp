@@ -1,6 +1,6 @@
 // The sort straight from a list text, by each key, over texts that hold every
 // separator and runs of one byte; and the one limit of the sort.
-#include "sort.h"
+#include "sorted_by.h"
 #include "text.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +14,6 @@ namespace {
 
 using Views = std::vector<std::string_view>;
 
-// What the sort hands out, in its order.
-Views sorted_by(std::string_view text, mordavelle::SortKey key)
-{
-    Views handed;
-    mordavelle::SortedEntries(text, key).for_each([&handed](std::string_view entry) { handed.push_back(entry); });
-    return handed;
-}
 
 std::string_view local_part(std::string_view entry)
 {

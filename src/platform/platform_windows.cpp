@@ -439,7 +439,8 @@ OwnFile create_own_file(const std::string& stem, std::string_view suffix)
         if (wide.size() >= std::size(watches[0].name))
             return {nullptr, {}, ERROR_FILENAME_EXCED_RANGE};
         const HeldWatches held;
-        const auto free_watch = std::find_if(std::begin(watches), std::end(watches), [](const Watch& w) { return !w.used; });
+        const auto free_watch =
+            std::find_if(std::begin(watches), std::end(watches), [](const Watch& w) { return !w.used; });
         if (free_watch == std::end(watches))
             return {nullptr, {}, ERROR_TOO_MANY_OPEN_FILES};
         // CREATE_NEW refuses a taken name, also one taken between a look and

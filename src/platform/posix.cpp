@@ -276,7 +276,8 @@ OwnFile create_own_file(const std::string& stem, std::string_view suffix, mode_t
         // Creation and watch go together, or an interrupt between the two would
         // leave the file behind, or remove a file of the same name that is not ours.
         const HeldInterrupts held;
-        const auto free_watch = std::find_if(watches.begin(), watches.end(), [](const Watch& w) { return w.used == 0; });
+        const auto free_watch =
+            std::find_if(watches.begin(), watches.end(), [](const Watch& w) { return w.used == 0; });
         if (free_watch == watches.end())
             return {nullptr, EMFILE};
         const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
