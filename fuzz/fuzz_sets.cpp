@@ -103,15 +103,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     const std::string all_converted = in_two ? mordavelle::in_characters(all_text) : std::string();
     const std::string second_converted = in_two ? mordavelle::in_characters(second_text) : std::string();
-    const auto characters = [&](std::string_view list_text, const std::string& converted) {
-        return mordavelle::CharacterCursor(list_text, converted);
-    };
+    const mordavelle::CharacterCursor all_entries(all_text, all_converted);
+    const mordavelle::CharacterCursor second_entries(second_text, second_converted);
 
     // The list of all is marked from its text, as the command marks it.
     std::size_t marked = 0;
-    const auto responders = mordavelle::list_entries(characters(second_text, second_converted), second.size());
+    const auto responders = mordavelle::list_entries(second_entries, second.size());
     const mordavelle::Responders responded(responders);
-    responded.mark(characters(all_text, all_converted), [&](std::string_view entry, bool dropped) {
+    responded.mark(all_entries, [&](std::string_view entry, bool dropped) {
         if (marked >= first.size() || entry != first_keys[marked] || (!in_two && entry.data() != first[marked].data()))
             std::abort();
         if (dropped != (std::find(second_keys.begin(), second_keys.end(), entry) != second_keys.end()))
@@ -128,9 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 expected.push_back(key);
     // Joined from the texts, as the command joins them, with a bound of both counts.
     const std::size_t most = first.size() + second.size();
-    const auto joined = mordavelle::join_entries(characters(all_text, all_converted),
-                                                 characters(second_text, second_converted), most);
-    if (joined != expected)
+    if (mordavelle::join_entries(all_entries, second_entries, most) != expected)
         std::abort();
     return 0;
 }
