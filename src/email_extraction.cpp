@@ -61,9 +61,9 @@ void run_email_extraction()
     const std::string result_name = stem + "EPX.txt";
     OutputFile result;
     {
-        PieceReader back(intermediate_name, failure(kCantFindIntermediate, {}, kExiting));
+        PieceReader back(intermediate_name, failure(kCantFindIntermediate, {}, kExiting), true);
         stream_list(
-            back, [&] { return result.open(result_name, {input_name, intermediate_name}); },
+            back, [&] { return result.open(result_name, {input_name, intermediate_name}, InputsRead::streamed); },
             [&result](std::span<char> piece) {
                 const auto write = [&result](std::string_view word) { result.write_line(word); };
                 for_each_word_with_at_signs({piece.data(), piece.size()}, write);

@@ -56,7 +56,7 @@ void run_join()
     const auto joined = join_entries(CharacterCursor(first_text, first_converted),
                                      CharacterCursor(second_text, second_converted), most);
     OutputFile out;
-    if (out.open(joined_name, {first_name, second_name})) {
+    if (out.open(joined_name, {first_name, second_name}, InputsRead::whole)) {
         for (const std::string_view entry : joined)
             out.write_line(entry);
     }

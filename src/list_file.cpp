@@ -12,9 +12,9 @@ namespace {
 
 constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
 
-std::FILE* open_for_reading(const std::string& name)
+std::FILE* open_for_reading(const std::string& name, bool held = true)
 {
-    return names_a_file(name) ? platform::open_for_reading(name) : nullptr;
+    return names_a_file(name) ? platform::open_for_reading(name, held) : nullptr;
 }
 
 // What a byte 0x1A is on this system: Windows reads it as a blank.
@@ -74,8 +74,8 @@ std::string read_list(const std::string& name, const Failure& failure)
     return std::move(*text);
 }
 
-PieceReader::PieceReader(const std::string& name, Failure failure)
-    : file_(open_for_reading(name)), failure_(std::move(failure)), decoder_(text_rule())
+PieceReader::PieceReader(const std::string& name, Failure failure, bool own_file)
+    : file_(open_for_reading(name, !own_file)), failure_(std::move(failure)), decoder_(text_rule())
 {
     if (!file_)
         throw failure_;

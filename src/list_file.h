@@ -36,8 +36,9 @@ std::string read_list(const std::string& name, const Failure& failure);
 class PieceReader {
 public:
     // Opens the list; one that cannot be opened, or later read to its end,
-    // ends the command with `failure`.
-    PieceReader(const std::string& name, Failure failure);
+    // ends the command with `failure`. A list is held against writers while
+    // it is read; a file of this run's own (`own_file`) is its own already.
+    PieceReader(const std::string& name, Failure failure, bool own_file = false);
 
     // The next piece, which the caller may change in place; empty at the end.
     std::span<char> next();

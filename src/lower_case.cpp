@@ -36,7 +36,7 @@ void run_lower_case()
     PieceReader list(input_name, failure(kCantFind, input_name, kShuttingDown));
     OutputFile out;
     stream_list(
-        list, [&] { return out.open(output_name, {input_name}); },
+        list, [&] { return out.open(output_name, {input_name}, InputsRead::streamed); },
         [&out](std::span<char> piece) {
             fCaser(piece);
             for_each_entry({piece.data(), piece.size()}, [&out](std::string_view entry) { out.write_line(entry); });

@@ -4,10 +4,10 @@
 
 namespace mordavelle {
 
-bool OutputFile::open(const std::string& name, const std::vector<std::string>& inputs)
+bool OutputFile::open(const std::string& name, const std::vector<std::string>& inputs, InputsRead read)
 {
     start();
-    return names_a_file(name) && replacement_.open(name, inputs);
+    return names_a_file(name) && replacement_.open(name, inputs, read);
 }
 
 std::string OutputFile::open_first_free(const std::string& stem, std::string_view suffix)

@@ -2,7 +2,7 @@
 // result in place whole or not at all.
 #pragma once
 
-#include "platform/files.h"
+#include "replacement.h"
 
 #include <cstddef>
 #include <string>
@@ -11,9 +11,8 @@
 
 namespace mordavelle {
 
-// A file written through one buffer, over the platform's replacement of a
-// result (platform/files.h tells how a result takes the place of an earlier
-// one). Any failure to create, write or put it in place is reported by
+// A file written through one buffer, over the replacement of a result
+// (replacement.h tells how a result takes the place of an earlier one). Any failure to create, write or put it in place is reported by
 // close(), so that a command never announces a file that is not complete.
 class OutputFile {
 public:
@@ -22,8 +21,9 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Opens a result, to be put in the place of `name` by close(); `inputs`
-    // are the files the command reads, none of which a result may replace.
-    bool open(const std::string& name, const std::vector<std::string>& inputs);
+    // are the files the command reads, none of which a result may replace
+    // but one read whole and named by the result's own name.
+    bool open(const std::string& name, const std::vector<std::string>& inputs, InputsRead read);
     // Creates a file of the program's own under the first free name of stem +
     // suffix, stem + "1" + suffix, stem + "2" + suffix and so on, so that no
     // file is ever replaced, and returns the name; empty when the file cannot
@@ -64,7 +64,7 @@ private:
     void start();
     void flush_buffer();
 
-    platform::Replacement replacement_;
+    Replacement replacement_;
     std::string buffer_;
     std::string_view line_end_;
 };

@@ -78,7 +78,7 @@ void run_subtract()
     // place whole before the tones for its dropped entries sound: 50 ms each
     // take minutes for a long list, which the result does not wait for.
     OutputFile out;
-    if (!out.open(kOutputName, {all_name, responders_name}))
+    if (!out.open(kOutputName, {all_name, responders_name}, InputsRead::whole))
         fail(kCantWrite, "", kExiting);
     std::size_t dropped_count = 0;
     // Entries compared in their characters are written as the list of all has them.

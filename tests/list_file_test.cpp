@@ -90,7 +90,7 @@ TEST(PieceReader, Utf16TextThatOutgrowsItsBytesComesWholeInPieces)
 bool write_entries(const std::string& name, const Views& entries)
 {
     mordavelle::OutputFile out;
-    if (out.open(name, {})) {
+    if (out.open(name, {}, mordavelle::InputsRead::whole)) {
         for (const std::string_view entry : entries)
             out.write_line(entry);
     }
@@ -164,7 +164,7 @@ TEST(ResultFile, IsWrittenBesideAndTakesItsPlaceOnlyWhenClosed)
     e2e::Folder folder;
     folder.write("out.txt", "earlier\n");
     mordavelle::OutputFile out;
-    ASSERT_TRUE(out.open((folder.path() / "out.txt").string(), {}));
+    ASSERT_TRUE(out.open((folder.path() / "out.txt").string(), {}, mordavelle::InputsRead::whole));
     out.write_line("new");
     EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "earlier\n"}, {"mordavelle.partial", ""}}));
     ASSERT_TRUE(out.close());
@@ -177,7 +177,7 @@ TEST(ResultFile, UnfinishedResultLeavesTheEarlierOneAndNothingElse)
     folder.write("out.txt", "earlier\n");
     {
         mordavelle::OutputFile out;
-        ASSERT_TRUE(out.open((folder.path() / "out.txt").string(), {}));
+        ASSERT_TRUE(out.open((folder.path() / "out.txt").string(), {}, mordavelle::InputsRead::whole));
         out.write_line(std::string(1 << 20, 'n'));
     }
     EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "earlier\n"}}));
@@ -242,7 +242,7 @@ TEST(FileNames, NameWithANulByteNamesNoFile)
     EXPECT_EQ(mordavelle::read_file(name), std::nullopt);
     EXPECT_THROW(mordavelle::PieceReader(name, {}), mordavelle::Failure);
     mordavelle::OutputFile out;
-    EXPECT_FALSE(out.open(name, {}));
+    EXPECT_FALSE(out.open(name, {}, mordavelle::InputsRead::whole));
     EXPECT_EQ(out.open_first_free(name, ".txt"), "");
     EXPECT_EQ(folder.files(), (e2e::Files{{"notes", "the user's own\n"}}));
 }

@@ -101,8 +101,8 @@ const std::vector<Harm> kHarms = {
      "getfattr -n user.tags --only-values m_low.txt && cat m_low.txt", "workann@x.se\n"},
     {"private_while_written", "echo earlier > tEPX.txt && chmod 0644 tEPX.txt",
      "env ASAN_OPTIONS=detect_leaks=0 strace -f -o ../trace -e trace=openat",
-     "e t", "Done, results in: tEPX.txt", 0, "grep -o \"O_EXCL|O_CLOEXEC, 0[0-7]*\" ../trace && stat -c %a tEPX.txt",
-     "O_EXCL|O_CLOEXEC, 0600\nO_EXCL|O_CLOEXEC, 0600\n644\n"},
+     "e t", "Done, results in: tEPX.txt", 0, "grep -o \"O_EXCL|O_NOFOLLOW|O_CLOEXEC, 0[0-7]*\" ../trace && stat -c %a tEPX.txt",
+     "O_EXCL|O_NOFOLLOW|O_CLOEXEC, 0600\nO_EXCL|O_NOFOLLOW|O_CLOEXEC, 0600\n644\n"},
     {"users_files_of_similar_names",
      "for f in mordavelle-notes mordavelleX mordavelle12 my; do echo x > $f.partial; done", "", "l m", kLowered, 0,
      "ls *.partial", "mordavelle-notes.partial\nmordavelleX.partial\nmy.partial\n"},
@@ -169,11 +169,12 @@ TEST(OwnFiles, AStaleOneIsRemovedOnlyIfItsNameStillNamesTheFileLocked)
         GTEST_SKIP() << "strace is not installed";
     e2e::Folder folder;
     folder.write(e2e::with(kLists, "mordavelle.partial", "stale\n"));
-    // Each lock is taken two seconds late; meanwhile a new file takes the stale one's name.
+    // The first lock, on the stale file, is taken two seconds late; meanwhile
+    // a file that another program holds takes the stale one's name.
     (void)folder.run_shell("l m\nq\n",
-        "sh -c '(sleep 1; rm mordavelle.partial; echo new > mordavelle.partial) & ASAN_OPTIONS=detect_leaks=0 "
-        "exec strace -f -o /dev/null -e trace=flock -e inject=flock:delay_exit=2000000 \"$0\"' " +
-        e2e::kRecordingProgram);
+        "sh -c '(sleep 1; rm mordavelle.partial; flock mordavelle.partial -c \"echo new > mordavelle.partial; "
+        "sleep 3\") & ASAN_OPTIONS=detect_leaks=0 exec strace -f -o /dev/null -e trace=flock "
+        "-e inject=flock:delay_exit=2000000:when=1 \"$0\"' " + e2e::kRecordingProgram);
     EXPECT_EQ(folder.files(),
               e2e::with(e2e::with(kLists, "m_low.txt", "ann@x.se\n"), "mordavelle.partial", "new\n"));
 }

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -44,73 +44,194 @@ bool ansi_characters(std::string_view text, std::u16string& out);
 // the current folder.
 std::string folder_of(const std::string& name);
 
-// Opens for binary reading; null when the file cannot be opened.
-std::FILE* open_for_reading(const std::string& name);
+// Opens for binary reading, after links as follow_links() follows them;
+// null when the file cannot be opened. A held file is held against writers
+// (shared, as open_held() holds it) until it is closed, so that it is never
+// read while a result is copied into it; an own file that this run holds
+// itself is read unheld.
+std::FILE* open_for_reading(const std::string& name, bool held = true);
 
 // The size of an open file, when the system knows it beforehand.
 std::optional<std::uint64_t> file_size(std::FILE* file);
 
-// A result on its way into the place of the file of its name, or a file of
-// the program's own. Where the result goes is decided as it is opened, in
-// one place on each system:
-// - beside the earlier result: written to a new file of the program's own
-//   (mordavelle.partial, or mordavelle1.partial ... when that is taken), which
-//   takes the earlier file's owner, group, mode and attributes, reaches the
-//   disk and is renamed over it on commit, so that the earlier result stays
-//   untouched until the new one is whole;
-// - in place, where that rename would change more than the content (an owner
-//   or group the new file cannot be given, other links, an access list or
-//   attributes that cannot be copied, a folder that refuses this user a new
-//   file): kept whole in memory and copied in on commit, with the file held
-//   against other runs and interrupts held back until it is whole;
-// - straight through, for a name that is no regular file (a device, a pipe).
-// A result that would replace a file the command reads, that a link planted
-// by another user in a shared folder leads to, or that is a directory or a
-// read-only file, is refused before anything is written.
-class Replacement {
-public:
-    Replacement();
-    // Abandons whatever is not committed.
-    ~Replacement();
-    Replacement(const Replacement&) = delete;
-    Replacement& operator=(const Replacement&) = delete;
+// The primitives a result's replacement is made of (replacement.h decides,
+// once for every system, how they are put together).
 
-    // Opens the replacement of the file `name`, which must be none of
-    // `inputs`, the files the command reads; false when it cannot be written.
-    bool open(const std::string& name, const std::vector<std::string>& inputs);
-
-    // Creates a file of the program's own, readable by its owner alone, under
-    // the first of stem + suffix, stem + "1" + suffix ... that no file holds,
-    // and returns its name; empty when it cannot be created. It lives until
-    // abandon(), also after commit().
-    std::string open_first_free(const std::string& stem, std::string_view suffix);
-
-    // Adds the bytes to the result; false once a write has failed.
-    bool write(std::string_view bytes);
-
-    // Puts the result in its place whole, or ends the writing of an own file;
-    // false when some byte did not reach it, and then nothing is changed where
-    // that can be promised.
-    bool commit();
-
-    // Removes what the program made for the result, at once; the earlier
-    // result stays as it was.
-    void abandon();
-
-private:
-    struct State;
-    std::unique_ptr<State> state_;
+// Which file a name leads to, whatever its names and links: the device and
+// inode on POSIX, the volume and file index on Windows.
+struct FileId {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileId&) const = default;
 };
 
+enum class FileKind { missing, regular, directory, other };
+
+struct FileFacts {
+    FileKind kind = FileKind::missing;
+    FileId id;
+    std::uint64_t links = 0;
+    bool writable = false;  // false also for a file the user made read-only
+};
+
+// The file a name leads to after its symbolic links, followed as the system
+// follows them where it protects shared folders: in a folder that others may
+// write and that keeps their files apart (sticky, as /tmp), only a link of
+// the user's own or of the folder's owner is followed, so that no other user
+// can plant a link that turns a command onto a file of this user's. Nothing
+// when a link is refused or the chain is longer than the system follows.
+std::optional<std::string> follow_links(const std::string& name);
+
+// What a name (with no link left to follow) is; nothing when it cannot be seen.
+std::optional<FileFacts> facts_of(const std::string& path);
+
+// The user's folder for temporary files, with its separator at the end.
+std::string temp_folder();
+// The name as seen from anywhere: from the root, through the current folder.
+std::string full_path(const std::string& name);
+
+// A file or folder the program holds open; closed when it goes.
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(std::intptr_t raw) : raw_(raw) {}
+    ~Handle() { (void)close(); }
+    Handle(Handle&& other) noexcept : raw_(std::exchange(other.raw_, kNone)) {}
+    Handle& operator=(Handle&& other) noexcept;
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    bool valid() const { return raw_ != kNone; }
+    std::intptr_t raw() const { return raw_; }
+    // False when the system reports that what was written did not reach the file.
+    bool close();
+
+    static constexpr std::intptr_t kNone = -1;
+
+private:
+    std::intptr_t raw_ = kNone;
+};
+
+// A folder, held so that the files the program makes in it are renamed and
+// removed there even when the folder is renamed meanwhile.
+struct Folder {
+    Handle handle;     // the folder itself where the system can hold one
+    std::string path;  // as named, with its separator; empty for the current folder
+};
+std::optional<Folder> open_folder(const std::string& path);
+// Writes the folder's list of names through to the disk, so that a rename
+// or a removal survives a power cut.
+void sync_folder(const Folder& folder);
+
+// A file of the program's own, made in `folder` under the first name of
+// stem + suffix, stem + "1" + suffix ... that no file holds, so that no file
+// is ever replaced. It is held (locked, or not shared for deletion) while it
+// exists, so that no other run takes it for a stale one, and watched, so
+// that an interrupt removes it. A private one is readable by its owner alone;
+// another is made as any new file in its folder.
+struct OwnFile {
+    Handle handle;
+    std::string name;     // within its folder
+    int watch = -1;       // its place among the files an interrupt removes
+    bool refused = false; // why none was made: the folder refuses this user a new file
+};
+enum class Privacy { private_to_owner, as_folder_gives };
+OwnFile create_own_file(const Folder& folder, std::string_view stem, std::string_view suffix, Privacy privacy);
+// Removes an own file at once, and stops watching it.
+void remove_own_file(const Folder& folder, OwnFile& own);
+// Stops watching an own file and lets go of it, leaving it on the disk for
+// the next run to finish with.
+void keep_own_file(OwnFile& own);
+// Renames an own file over `target`, a name in the same folder, and stops
+// watching it; false when the rename failed (the own file is then kept).
+bool rename_own_file(const Folder& folder, OwnFile& own, const std::string& target);
+
+// Gives an own file what the earlier file `path` has beyond its content, so
+// that taking its place changes nothing else: its owner and group, its access
+// list (none where it has none), its extended attributes (on Windows, its
+// attributes). False where a new file cannot have them all: another link, an
+// owner or group the user cannot give, an attribute that cannot be copied.
+bool takes_on(const OwnFile& own, const std::string& path, const FileFacts& earlier);
+// Gives an own file the earlier file's mode, once its content is whole, so
+// that it is private while it is written.
+void takes_mode(const OwnFile& own, const std::string& path);
+
+// Opens an existing file, held against the writers of other runs: `shared`
+// lets readers in beside, `exclusive` none (POSIX flock; Windows opened
+// without write sharing). A run that holds it is waited for about two
+// seconds, and a file that the name no longer names when it is held is
+// opened anew. Invalid when it cannot be opened or stays held.
+enum class Hold { shared, exclusive };
+Handle open_held(const std::string& path, Hold hold, bool for_writing);
+// Holds the file that a result by rename takes the place of against other
+// runs' readers and writers, for as long as the handle lives (an invalid one
+// where the rename itself waits for them, as on Windows, or where there is
+// no such file); nothing when another run holds it beyond the wait.
+std::optional<Handle> hold_for_rename(const std::string& path);
+
+// Opens a file that is no regular file (a device, a pipe) to be written straight through.
+Handle open_through(const std::string& path);
+
+std::optional<FileId> id_of(const Handle& file);
+std::optional<std::uint64_t> size_of(const Handle& file);
+
+bool write_all(const Handle& file, std::string_view bytes);
+// Writes at an offset without moving the file's position.
+bool write_at(const Handle& file, std::uint64_t offset, std::string_view bytes);
+// Reads the whole of a small file from its start.
+std::optional<std::string> read_small(const Handle& file);
+// Makes the file's data survive a power cut.
+bool sync_data(const Handle& file);
+// Asks the system to start writing out what was written, so that the final
+// flush waits for little; nothing where it has no means.
+void start_write_back(const Handle& file, std::uint64_t offset, std::uint64_t bytes);
+
+// What room a file of `size` bytes has before its content is changed.
+enum class Room { reserved, none, unknown };
+Room reserve(const Handle& file, std::uint64_t size);
+// False when the system limits the size of a file this process writes below `size`.
+bool within_size_limit(std::uint64_t size);
+
+// Copies the first `size` bytes of one file over the start of another and
+// ends it there, through one buffer; the file keeps its names, owner, group,
+// mode and access list.
+bool copy_content(const Handle& from, const Handle& to, std::uint64_t size);
+
+// Holds back the interrupts for its lifetime, so that a result being copied
+// in place is finished first; one that comes meanwhile is acted on after.
+class HeldInterrupts {
+public:
+    HeldInterrupts();
+    ~HeldInterrupts();
+    HeldInterrupts(const HeldInterrupts&) = delete;
+    HeldInterrupts& operator=(const HeldInterrupts&) = delete;
+};
+
+// The own names in a folder, as is_own_name() tells them.
+std::vector<std::string> own_names(const Folder& folder);
+// Opens an own file that no running program holds, held by this run, and
+// only while `name` still names it; on a file system without working locks,
+// one not changed for a day. Invalid otherwise.
+Handle open_if_stale(const Folder& folder, const std::string& name);
+// Removes a name in the folder.
+void remove_name(const Folder& folder, const std::string& name);
+
 // The names of the program's own files beside a result: "mordavelle", any
-// number of digits, ".partial". Every other name is a user's.
-constexpr bool is_own_partial_name(std::string_view name)
+// number of digits, then ".partial" (a result or a copy of one) or
+// ".journal" (what an unfinished write in place must do). Every other name
+// is a user's.
+constexpr std::string_view kOwnStem = "mordavelle";
+constexpr std::string_view kPartialSuffix = ".partial";
+constexpr std::string_view kJournalSuffix = ".journal";
+constexpr bool has_own_form(std::string_view name, std::string_view suffix)
 {
-    constexpr std::string_view kStart = "mordavelle";
-    constexpr std::string_view kEnd = ".partial";
-    return name.starts_with(kStart) && name.ends_with(kEnd) &&
-           name.substr(kStart.size(), name.size() - kStart.size() - kEnd.size()).find_first_not_of("0123456789") ==
-               std::string_view::npos;
+    return name.starts_with(kOwnStem) && name.size() >= kOwnStem.size() + suffix.size() && name.ends_with(suffix) &&
+           name.substr(kOwnStem.size(), name.size() - kOwnStem.size() - suffix.size())
+                   .find_first_not_of("0123456789") == std::string_view::npos;
+}
+constexpr bool is_own_name(std::string_view name)
+{
+    return has_own_form(name, kPartialSuffix) || has_own_form(name, kJournalSuffix);
 }
 
 }  // namespace platform

@@ -13,13 +13,16 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <iostream>
 #include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,22 +40,17 @@ namespace {
 constexpr std::array kInterrupts = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr std::string_view kResetColours = "\x1b[0m";
 
-// How much of a result to be renamed is written before the system is asked
-// to start putting it on the disk, so that the flush at the end waits for little.
-constexpr std::uint64_t kWriteBackStep = std::uint64_t{8} << 20;
-
 // The own files an interrupt removes. A signal handler may not allocate or
-// take locks, so the names wait in fixed buffers; the main line changes a
-// watch only with the interrupts held back, so the handler never sees half a
-// name, and never removes a name that has just been renamed into its place.
-// The watch's descriptor holds the file's lock from its creation until it is
-// moved or removed.
+// take locks, so the names wait in fixed buffers, each with the folder it is
+// in; the main line changes a watch only with the interrupts held back, so
+// the handler never sees half a name, and never removes a name that has just
+// been renamed into its place.
 struct Watch {
     volatile std::sig_atomic_t used = 0;
-    int descriptor = -1;
-    char name[4096 + 64] = {};
+    int folder = -1;
+    char name[256 + 32] = {};
 };
-std::array<Watch, 4> watches;
+std::array<Watch, 8> watches;
 
 sigset_t interrupt_set()
 {
@@ -63,28 +61,14 @@ sigset_t interrupt_set()
     return set;
 }
 
-// Holds the interrupts back for its lifetime; one that comes meanwhile is
-// delivered at the end.
-class HeldInterrupts {
-public:
-    HeldInterrupts()
-    {
-        const sigset_t set = interrupt_set();
-        (void)sigprocmask(SIG_BLOCK, &set, &previous_);
-    }
-    ~HeldInterrupts() { (void)sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-    HeldInterrupts(const HeldInterrupts&) = delete;
-    HeldInterrupts& operator=(const HeldInterrupts&) = delete;
-
-private:
-    sigset_t previous_;
-};
+int held_depth = 0;
+sigset_t mask_before_held;
 
 extern "C" void on_interrupt(int signal_number)
 {
     for (Watch& watch : watches) {
         if (watch.used != 0)
-            (void)unlink(watch.name);
+            (void)unlinkat(watch.folder, watch.name, 0);
     }
     if (terminal_coloured != 0)
         (void)!write(STDOUT_FILENO, kResetColours.data(), kResetColours.size());
@@ -98,19 +82,9 @@ extern "C" void on_interrupt(int signal_number)
     (void)std::raise(signal_number);
 }
 
-}  // namespace
-
-std::string folder_of(const std::string& name)
+int descriptor(const Handle& handle)
 {
-    const auto slash = name.rfind('/');
-    return slash == std::string::npos ? std::string{} : name.substr(0, slash + 1);
-}
-
-namespace {
-
-const char* folder_path(const std::string& folder)
-{
-    return folder.empty() ? "." : folder.c_str();
+    return static_cast<int>(handle.raw());
 }
 
 bool same_file(const struct stat& one, const struct stat& other)
@@ -118,37 +92,89 @@ bool same_file(const struct stat& one, const struct stat& other)
     return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
-// Makes a rename in `folder` survive a power cut: the folder's own entry list
-// is written through to the disk. Systems that cannot sync a folder say so,
-// and then there is nothing more to do.
-void sync_folder(const std::string& folder)
+// Another run holds a file for a moment: the lock is tried again after short
+// waits that grow, for about two seconds. True once it is held, also where
+// the file system has no locks (some network and FUSE ones), which leaves
+// the file unguarded; false when it stays held by another.
+bool lock_within_two_seconds(int file, int how)
 {
-    const int descriptor = open(folder_path(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return;
-    (void)fsync(descriptor);
-    (void)close(descriptor);
-}
-
-bool write_all(int descriptor, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
+    constexpr std::chrono::milliseconds kPatience{2000};
+    std::chrono::milliseconds waited{0};
+    for (std::chrono::milliseconds wait{10};; wait *= 2) {
+        if (flock(file, how | LOCK_NB) == 0 || errno != EWOULDBLOCK)
+            return true;
+        if (waited >= kPatience)
             return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+        const auto nap = std::min(wait, kPatience - waited);
+        std::this_thread::sleep_for(nap);
+        waited += nap;
     }
-    return true;
 }
 
-// The file a result name leads to, following symbolic links as the system
-// follows them where it protects shared folders: in a folder that others may
-// write and that keeps their files apart (sticky, as /tmp), only a link of
-// the user's own or of the folder's owner is followed, so that no other user
-// can plant a link that turns a result onto a file of this user's. Nothing
-// when a link is refused, or the chain is longer than the system follows.
+// Opens `path` and holds it with `how` (LOCK_SH or LOCK_EX), as long as the
+// name names the file held: a result renamed into its place meanwhile is
+// opened anew. A file that is no regular one (a pipe a list comes through)
+// is not held. -1 when it cannot be opened, -2 when it stays held.
+int open_locked(const std::string& path, int flags, int how)
+{
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const int file = open(path.c_str(), flags | O_CLOEXEC);
+        if (file < 0)
+            return -1;
+        struct stat held = {};
+        if (fstat(file, &held) != 0 || !S_ISREG(held.st_mode))
+            return file;
+        if (!lock_within_two_seconds(file, how)) {
+            (void)close(file);
+            return -2;
+        }
+        struct stat named = {};
+        if (stat(path.c_str(), &named) != 0 || same_file(named, held))
+            return file;
+        (void)close(file);
+    }
+    return -2;
+}
+
+}  // namespace
+
+HeldInterrupts::HeldInterrupts()
+{
+    if (held_depth++ == 0) {
+        const sigset_t set = interrupt_set();
+        (void)sigprocmask(SIG_BLOCK, &set, &mask_before_held);
+    }
+}
+
+HeldInterrupts::~HeldInterrupts()
+{
+    if (--held_depth == 0)
+        (void)sigprocmask(SIG_SETMASK, &mask_before_held, nullptr);
+}
+
+Handle& Handle::operator=(Handle&& other) noexcept
+{
+    if (this != &other) {
+        (void)close();
+        raw_ = std::exchange(other.raw_, kNone);
+    }
+    return *this;
+}
+
+bool Handle::close()
+{
+    if (raw_ == kNone)
+        return true;
+    const int file = static_cast<int>(std::exchange(raw_, kNone));
+    return ::close(file) == 0;
+}
+
+std::string folder_of(const std::string& name)
+{
+    const auto slash = name.rfind('/');
+    return slash == std::string::npos ? std::string{} : name.substr(0, slash + 1);
+}
+
 std::optional<std::string> follow_links(const std::string& name)
 {
     std::string path = name;
@@ -159,7 +185,7 @@ std::optional<std::string> follow_links(const std::string& name)
             return path;
         const std::string folder = folder_of(path);
         struct stat shared = {};
-        if (stat(folder_path(folder), &shared) != 0)
+        if (stat(folder.empty() ? "." : folder.c_str(), &shared) != 0)
             return std::nullopt;
         if ((shared.st_mode & S_ISVTX) != 0 && (shared.st_mode & S_IWOTH) != 0 && link.st_uid != geteuid() &&
             link.st_uid != shared.st_uid)
@@ -173,202 +199,357 @@ std::optional<std::string> follow_links(const std::string& name)
     return std::nullopt;
 }
 
-// Gives a new file what the earlier result has beyond its content, so that a
-// rename changes nothing else: its owner and group (giving a file away, or to
-// a group one is not in, is for the superuser) and its extended attributes.
-// False where the new file cannot have them all: another link, an access
-// list (a system.* attribute), an attribute that cannot be copied. The
-// system labels each file itself (security.*), so those are left to it.
-bool takes_on(int descriptor, [[maybe_unused]] const std::string& earlier_name, const struct stat& earlier)
+std::optional<FileFacts> facts_of(const std::string& path)
 {
-    if (earlier.st_nlink != 1 || fchown(descriptor, earlier.st_uid, earlier.st_gid) != 0)
-        return false;
-#if defined(__linux__)
-    const ssize_t size = listxattr(earlier_name.c_str(), nullptr, 0);
-    if (size <= 0)
-        return size == 0 || errno == ENOTSUP;
-    std::string names(static_cast<std::size_t>(size), '\0');
-    if (listxattr(earlier_name.c_str(), names.data(), names.size()) != size)
-        return false;
-    std::string value;
-    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
-        const char* const attribute = names.c_str() + at;
-        if (std::string_view(attribute).starts_with("security."))
-            continue;
-        if (std::string_view(attribute).starts_with("system."))
-            return false;
-        const ssize_t length = getxattr(earlier_name.c_str(), attribute, nullptr, 0);
-        value.resize(static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
-        if (length < 0 || getxattr(earlier_name.c_str(), attribute, value.data(), value.size()) != length ||
-            fsetxattr(descriptor, attribute, value.data(), value.size(), 0) != 0)
-            return false;
-    }
-#endif
-    return true;
+    struct stat status = {};
+    if (stat(path.c_str(), &status) != 0)
+        return errno == ENOENT ? std::optional(FileFacts{}) : std::nullopt;
+    FileFacts facts;
+    facts.kind = S_ISREG(status.st_mode)   ? FileKind::regular
+                 : S_ISDIR(status.st_mode) ? FileKind::directory
+                                           : FileKind::other;
+    facts.id = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+    facts.links = static_cast<std::uint64_t>(status.st_nlink);
+    facts.writable = access(path.c_str(), W_OK) == 0;
+    return facts;
 }
 
-// Asks the file system for room for a result of `size` bytes before anything
-// is changed, so that a full disk is found while the earlier file is whole.
-// Systems without the means promise nothing, and a full disk is then found
-// as the result is written.
-bool reserve([[maybe_unused]] int descriptor, [[maybe_unused]] std::size_t size)
+std::string temp_folder()
 {
-#if defined(__linux__)
-    if (size > 0 && fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0)
-        return errno != ENOSPC && errno != EDQUOT;
-#endif
-    return true;
+    const char* const set = std::getenv("TMPDIR");
+    std::string folder = set != nullptr && set[0] == '/' ? set : "/tmp";
+    if (folder.back() != '/')
+        folder += '/';
+    return folder;
 }
 
-// Another run writing the same result in place holds it locked for a moment:
-// the lock is tried again after short waits that grow, for about two seconds.
-// A file system without locks leaves the file unguarded, as it does own files.
-bool lock_within_two_seconds(int descriptor)
+std::string full_path(const std::string& name)
 {
-    constexpr std::chrono::milliseconds kPatience{2000};
-    std::chrono::milliseconds waited{0};
-    for (std::chrono::milliseconds wait{10};; wait *= 2) {
-        if (flock(descriptor, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK)
-            return true;
-        if (waited >= kPatience)
-            return false;
-        const auto nap = std::min(wait, kPatience - waited);
-        std::this_thread::sleep_for(nap);
-        waited += nap;
-    }
+    if (name.starts_with('/'))
+        return name;
+    std::array<char, 4096> here{};
+    return getcwd(here.data(), here.size()) == nullptr ? name : std::string{here.data()} + "/" + name;
 }
 
-// Copies a whole result into the earlier file, as one run's: the file is
-// locked against other runs, room is asked for first, and interrupts wait
-// until the result is whole. Its owner, group, mode, links and access list
-// stay; a failure that comes after the room was given can cut it short.
-bool copy_in(const std::string& target, const struct stat& earlier, std::string_view result)
+std::optional<Folder> open_folder(const std::string& path)
 {
-    const int descriptor = open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    struct stat now = {};
-    bool done = fstat(descriptor, &now) == 0 && same_file(now, earlier) && lock_within_two_seconds(descriptor) &&
-                reserve(descriptor, result.size());
-    if (done) {
-        const HeldInterrupts held;
-        done = ftruncate(descriptor, 0) == 0 && write_all(descriptor, result);
-    }
-    // Closing gives the lock back.
-    return close(descriptor) == 0 && done;
+    const int folder = open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return std::nullopt;
+    return Folder{Handle(folder), path};
 }
 
-struct OwnFile {
-    Watch* watch = nullptr;
-    int error = 0;  // why none was created
-};
-
-// Creates a file of the program's own for writing, under the first name of
-// stem + suffix, stem + "1" + suffix ... that no file holds, so that no file
-// is ever replaced. It is held locked while it exists, so that no other run
-// takes it for a stale one, and watched, so that an interrupt removes it.
-OwnFile create_own_file(const std::string& stem, std::string_view suffix, mode_t mode)
+void sync_folder(const Folder& folder)
 {
+    // Systems that cannot sync a folder say so, and then there is nothing more to do.
+    (void)fsync(descriptor(folder.handle));
+}
+
+OwnFile create_own_file(const Folder& folder, std::string_view stem, std::string_view suffix, Privacy privacy)
+{
+    OwnFile own;
     for (unsigned number = 0;; ++number) {
-        const std::string name = stem + (number == 0 ? std::string{} : std::to_string(number)) + std::string{suffix};
-        if (name.size() >= sizeof watches[0].name)
-            return {nullptr, ENAMETOOLONG};
+        own.name = std::string{stem} + (number == 0 ? std::string{} : std::to_string(number)) + std::string{suffix};
+        if (own.name.size() >= sizeof watches[0].name)
+            return {};
         // Creation and watch go together, or an interrupt between the two would
         // leave the file behind, or remove a file of the same name that is not ours.
         const HeldInterrupts held;
         const auto free_watch =
             std::find_if(watches.begin(), watches.end(), [](const Watch& w) { return w.used == 0; });
         if (free_watch == watches.end())
-            return {nullptr, EMFILE};
-        const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (descriptor < 0 && errno == EEXIST)
+            return {};
+        const mode_t mode = privacy == Privacy::private_to_owner ? 0600 : 0666;
+        const int file = openat(descriptor(folder.handle), own.name.c_str(),
+                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (file < 0 && errno == EEXIST)
             continue;
-        if (descriptor < 0)
-            return {nullptr, errno};
-        // A file system without locks (some network and FUSE ones) leaves the
-        // file unlocked; a run cleaning up cannot lock it either, and leaves it alone.
-        (void)flock(descriptor, LOCK_EX);
+        if (file < 0) {
+            own.refused = errno == EACCES || errno == EPERM;
+            return {Handle{}, {}, -1, own.refused};
+        }
+        // A file system without locks leaves the file unlocked; a run
+        // cleaning up cannot lock it either, and leaves it alone for a day.
+        (void)flock(file, LOCK_EX);
         // Another run that cleans up stale files may have locked and removed
         // the file in the moment before the lock: the next name is tried.
         struct stat status = {};
-        if (fstat(descriptor, &status) != 0 || status.st_nlink == 0) {
-            (void)close(descriptor);
+        if (fstat(file, &status) != 0 || status.st_nlink == 0) {
+            (void)close(file);
             continue;
         }
-        std::memcpy(free_watch->name, name.c_str(), name.size() + 1);
-        free_watch->descriptor = descriptor;
+        std::memcpy(free_watch->name, own.name.c_str(), own.name.size() + 1);
+        free_watch->folder = descriptor(folder.handle);
         free_watch->used = 1;
-        return {&*free_watch, 0};
+        own.handle = Handle(file);
+        own.watch = static_cast<int>(free_watch - watches.begin());
+        return own;
     }
 }
 
-void remove_own_file(Watch& watch)
-{
-    const HeldInterrupts held;
-    (void)unlink(watch.name);
-    watch.used = 0;
-    (void)close(watch.descriptor);
-    watch.descriptor = -1;
-}
+namespace {
 
-bool rename_into_place(Watch& watch, const std::string& target)
+void stop_watching(OwnFile& own)
 {
-    const HeldInterrupts held;
-    if (std::rename(watch.name, target.c_str()) != 0)
-        return false;
-    watch.used = 0;
-    (void)close(watch.descriptor);
-    watch.descriptor = -1;
-    sync_folder(folder_of(target));
-    return true;
-}
-
-bool sync_data(int descriptor)
-{
-#if defined(__APPLE__)
-    return fsync(descriptor) == 0;
-#else
-    return fdatasync(descriptor) == 0;
-#endif
-}
-
-void start_write_back([[maybe_unused]] int descriptor, [[maybe_unused]] std::uint64_t offset,
-                      [[maybe_unused]] std::uint64_t bytes)
-{
-#if defined(__linux__)
-    (void)sync_file_range(descriptor, static_cast<off_t>(offset), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
-#endif
-}
-
-// Removes the own files that runs of the program stopped without a chance to
-// clean up (a power cut, SIGKILL) left in `folder`: those that no running
-// program holds. Never any other name.
-void remove_stale_partials(const std::string& folder)
-{
-    DIR* const listing = opendir(folder_path(folder));
-    if (listing == nullptr)
-        return;
-    while (const dirent* const entry = readdir(listing)) {
-        if (!is_own_partial_name(entry->d_name))
-            continue;
-        const std::string path = folder + entry->d_name;
-        const int descriptor = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (descriptor < 0)
-            continue;
-        // A running program holds its own file locked; one that no program
-        // holds is removed while this run holds it, and only if the name still
-        // names the file that was locked.
-        struct stat locked = {};
-        struct stat named = {};
-        if (flock(descriptor, LOCK_EX | LOCK_NB) == 0 && fstat(descriptor, &locked) == 0 && S_ISREG(locked.st_mode) &&
-            lstat(path.c_str(), &named) == 0 && same_file(named, locked))
-            (void)unlink(path.c_str());
-        (void)close(descriptor);
-    }
-    (void)closedir(listing);
+    if (own.watch >= 0)
+        watches[static_cast<std::size_t>(own.watch)].used = 0;
+    own.watch = -1;
+    (void)own.handle.close();
 }
 
 }  // namespace
+
+void remove_own_file(const Folder& folder, OwnFile& own)
+{
+    const HeldInterrupts held;
+    (void)unlinkat(descriptor(folder.handle), own.name.c_str(), 0);
+    stop_watching(own);
+}
+
+void keep_own_file(OwnFile& own)
+{
+    const HeldInterrupts held;
+    stop_watching(own);
+}
+
+bool rename_own_file(const Folder& folder, OwnFile& own, const std::string& target)
+{
+    const HeldInterrupts held;
+    const int at = descriptor(folder.handle);
+    if (renameat(at, own.name.c_str(), at, target.c_str()) != 0)
+        return false;
+    stop_watching(own);
+    return true;
+}
+
+bool takes_on(const OwnFile& own, [[maybe_unused]] const std::string& path, const FileFacts& earlier)
+{
+    // Giving a file away, or to a group one is not in, is for the superuser.
+    struct stat status = {};
+    const int file = descriptor(own.handle);
+    if (earlier.links != 1 || stat(path.c_str(), &status) != 0 || fchown(file, status.st_uid, status.st_gid) != 0)
+        return false;
+#if defined(__linux__)
+    // The access list is an attribute (system.posix_acl_access) like the
+    // others. A new file may have one from its folder's default list that the
+    // earlier file lacks: it goes, so that no one reads the result who could
+    // not read the earlier one. The system labels each file itself
+    // (security.*), so those are left to it.
+    constexpr const char* kAccessList = "system.posix_acl_access";
+    if (fremovexattr(file, kAccessList) != 0 && errno != ENODATA && errno != ENOTSUP)
+        return false;
+    const ssize_t size = listxattr(path.c_str(), nullptr, 0);
+    if (size <= 0)
+        return size == 0 || errno == ENOTSUP;
+    std::string names(static_cast<std::size_t>(size), '\0');
+    if (listxattr(path.c_str(), names.data(), names.size()) != size)
+        return false;
+    std::string value;
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
+        const char* const attribute = names.c_str() + at;
+        if (std::string_view(attribute).starts_with("security."))
+            continue;
+        const ssize_t length = getxattr(path.c_str(), attribute, nullptr, 0);
+        value.resize(static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
+        if (length < 0 || getxattr(path.c_str(), attribute, value.data(), value.size()) != length ||
+            fsetxattr(file, attribute, value.data(), value.size(), 0) != 0)
+            return false;
+    }
+#endif
+    return true;
+}
+
+void takes_mode(const OwnFile& own, const std::string& path)
+{
+    // A file system without permission bits (FAT) refuses the mode, and the
+    // result then has the bits it gives every file.
+    struct stat status = {};
+    if (stat(path.c_str(), &status) == 0)
+        (void)fchmod(descriptor(own.handle), status.st_mode & 07777);
+}
+
+Handle open_held(const std::string& path, Hold hold, bool for_writing)
+{
+    const int file = open_locked(path, for_writing ? O_RDWR : O_RDONLY, hold == Hold::shared ? LOCK_SH : LOCK_EX);
+    return file >= 0 ? Handle(file) : Handle{};
+}
+
+std::optional<Handle> hold_for_rename(const std::string& path)
+{
+    // A file the user may write but not read is held through writing.
+    int file = open_locked(path, O_RDONLY | O_NONBLOCK, LOCK_EX);
+    if (file == -1 && errno == EACCES)
+        file = open_locked(path, O_WRONLY | O_NONBLOCK, LOCK_EX);
+    if (file == -2)
+        return std::nullopt;
+    return file >= 0 ? Handle(file) : Handle{};
+}
+
+Handle open_through(const std::string& path)
+{
+    const int file = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    return file >= 0 ? Handle(file) : Handle{};
+}
+
+std::optional<FileId> id_of(const Handle& file)
+{
+    struct stat status = {};
+    if (fstat(descriptor(file), &status) != 0)
+        return std::nullopt;
+    return FileId{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+std::optional<std::uint64_t> size_of(const Handle& file)
+{
+    struct stat status = {};
+    if (fstat(descriptor(file), &status) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+bool write_all(const Handle& file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor(file), bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool write_at(const Handle& file, std::uint64_t offset, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = pwrite(descriptor(file), bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += static_cast<std::uint64_t>(written);
+    }
+    return true;
+}
+
+std::optional<std::string> read_small(const Handle& file)
+{
+    std::string text;
+    std::array<char, 4096> block{};
+    for (;;) {
+        const ssize_t got = pread(descriptor(file), block.data(), block.size(), static_cast<off_t>(text.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 || text.size() > (std::size_t{1} << 20))
+            return std::nullopt;
+        if (got == 0)
+            return text;
+        text.append(block.data(), static_cast<std::size_t>(got));
+    }
+}
+
+bool sync_data(const Handle& file)
+{
+#if defined(__APPLE__)
+    return fsync(descriptor(file)) == 0;
+#else
+    return fdatasync(descriptor(file)) == 0;
+#endif
+}
+
+void start_write_back([[maybe_unused]] const Handle& file, [[maybe_unused]] std::uint64_t offset,
+                      [[maybe_unused]] std::uint64_t bytes)
+{
+#if defined(__linux__)
+    (void)sync_file_range(descriptor(file), static_cast<off_t>(offset), static_cast<off_t>(bytes),
+                          SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
+Room reserve([[maybe_unused]] const Handle& file, [[maybe_unused]] std::uint64_t size)
+{
+#if defined(__linux__)
+    if (size == 0 || fallocate(descriptor(file), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0)
+        return Room::reserved;
+    return errno == ENOSPC || errno == EDQUOT ? Room::none : Room::unknown;
+#else
+    return Room::unknown;
+#endif
+}
+
+bool within_size_limit(std::uint64_t size)
+{
+    struct rlimit limit = {};
+    return getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+           size <= static_cast<std::uint64_t>(limit.rlim_cur);
+}
+
+bool copy_content(const Handle& from, const Handle& to, std::uint64_t size)
+{
+    // The content is written over the start before the file is cut to its
+    // new size, so that the blocks of the earlier content stay the file's
+    // until the end: an earlier result put back after a failure needs no room.
+    std::vector<char> buffer(std::size_t{1} << 20);
+    for (std::uint64_t at = 0; at < size;) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - at));
+        const ssize_t got = pread(descriptor(from), buffer.data(), want, static_cast<off_t>(at));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0 || !write_at(to, at, {buffer.data(), static_cast<std::size_t>(got)}))
+            return false;
+        at += static_cast<std::uint64_t>(got);
+    }
+    return ftruncate(descriptor(to), static_cast<off_t>(size)) == 0;
+}
+
+std::vector<std::string> own_names(const Folder& folder)
+{
+    std::vector<std::string> names;
+    const int listed = dup(descriptor(folder.handle));
+    DIR* const listing = listed < 0 ? nullptr : fdopendir(listed);
+    if (listing == nullptr) {
+        if (listed >= 0)
+            (void)close(listed);
+        return names;
+    }
+    rewinddir(listing);
+    while (const dirent* const entry = readdir(listing)) {
+        if (is_own_name(entry->d_name))
+            names.emplace_back(entry->d_name);
+    }
+    (void)closedir(listing);
+    return names;
+}
+
+Handle open_if_stale(const Folder& folder, const std::string& name)
+{
+    const int at = descriptor(folder.handle);
+    Handle file(openat(at, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat opened = {};
+    // Only a file of this user's own is the program's: in a shared folder
+    // another user's file of such a name is theirs.
+    if (!file.valid() || fstat(descriptor(file), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        opened.st_uid != geteuid())
+        return {};
+    // A running program holds its own file locked. Without working locks,
+    // a file that has not changed for a day is no running program's.
+    if (flock(descriptor(file), LOCK_EX | LOCK_NB) != 0) {
+        constexpr std::time_t kDay = 24 * 60 * 60;
+        if (errno == EWOULDBLOCK || opened.st_mtime > std::time(nullptr) - kDay)
+            return {};
+    }
+    struct stat named = {};
+    if (fstatat(at, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !same_file(named, opened))
+        return {};
+    return file;
+}
+
+void remove_name(const Folder& folder, const std::string& name)
+{
+    (void)unlinkat(descriptor(folder.handle), name.c_str(), 0);
+}
 
 void begin_session()
 {
@@ -391,9 +572,18 @@ void begin_session()
     }
 }
 
-std::FILE* open_for_reading(const std::string& name)
+std::FILE* open_for_reading(const std::string& name, bool held)
 {
-    return std::fopen(name.c_str(), "rb");
+    const auto path = follow_links(name);
+    if (!path)
+        return nullptr;
+    if (!held)
+        return std::fopen(path->c_str(), "rb");
+    const int file = open_locked(*path, O_RDONLY, LOCK_SH);
+    std::FILE* const stream = file >= 0 ? fdopen(file, "rb") : nullptr;
+    if (stream == nullptr && file >= 0)
+        (void)close(file);
+    return stream;
 }
 
 std::optional<std::uint64_t> file_size(std::FILE* file)
@@ -402,149 +592,6 @@ std::optional<std::uint64_t> file_size(std::FILE* file)
     if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     return static_cast<std::uint64_t>(status.st_size);
-}
-
-struct Replacement::State {
-    enum class Way { beside, in_place, through, own };
-    Way way = Way::own;
-    Watch* watch = nullptr;    // the own file, beside a result or of its own
-    int descriptor = -1;       // a file written straight through
-    std::string target;        // the file a result takes the place of
-    struct stat earlier = {};  // that file, when there is one
-    bool replaces = false;
-    std::string pending;       // a result to be written in place, whole
-    std::uint64_t written = 0;
-    std::uint64_t sent = 0;    // of which the system was asked to write back
-    bool ok = true;
-};
-
-Replacement::Replacement() = default;
-
-Replacement::~Replacement()
-{
-    abandon();
-}
-
-bool Replacement::open(const std::string& name, const std::vector<std::string>& inputs)
-{
-    abandon();
-    auto state = std::make_unique<State>();
-    const auto target = follow_links(name);
-    if (!target)
-        return false;
-    state->target = *target;
-    state->replaces = stat(target->c_str(), &state->earlier) == 0;
-    if (!state->replaces && errno != ENOENT)
-        return false;
-    if (state->replaces) {
-        for (const std::string& input : inputs) {
-            struct stat read = {};
-            if (stat(input.c_str(), &read) == 0 && same_file(read, state->earlier))
-                return false;
-        }
-        if (S_ISDIR(state->earlier.st_mode))
-            return false;
-        if (!S_ISREG(state->earlier.st_mode)) {
-            state->way = State::Way::through;
-            state->descriptor = ::open(target->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-            if (state->descriptor < 0)
-                return false;
-            state_ = std::move(state);
-            return true;
-        }
-        // A read-only result is the user's word that it must stay.
-        if (access(target->c_str(), W_OK) != 0)
-            return false;
-    }
-    remove_stale_partials(folder_of(name));
-    // A result that replaces another stays private until it takes the earlier
-    // one's mode; a new one is made as any file in its folder is, with the
-    // folder's default access list where it has one.
-    const OwnFile own = create_own_file(folder_of(*target) + "mordavelle", ".partial", state->replaces ? 0600 : 0666);
-    if (own.watch != nullptr && (!state->replaces || takes_on(own.watch->descriptor, *target, state->earlier))) {
-        state->way = State::Way::beside;
-        state->watch = own.watch;
-    } else if (state->replaces && (own.watch != nullptr || own.error == EACCES || own.error == EPERM)) {
-        if (own.watch != nullptr)
-            remove_own_file(*own.watch);
-        state->way = State::Way::in_place;
-    } else {
-        return false;
-    }
-    state_ = std::move(state);
-    return true;
-}
-
-std::string Replacement::open_first_free(const std::string& stem, std::string_view suffix)
-{
-    abandon();
-    const OwnFile own = create_own_file(stem, suffix, 0600);
-    if (own.watch == nullptr)
-        return {};
-    state_ = std::make_unique<State>();
-    state_->watch = own.watch;
-    return own.watch->name;
-}
-
-bool Replacement::write(std::string_view bytes)
-{
-    if (!state_ || !state_->ok)
-        return false;
-    State& state = *state_;
-    if (state.way == State::Way::in_place) {
-        state.pending.append(bytes);
-        return true;
-    }
-    state.ok = write_all(state.watch != nullptr ? state.watch->descriptor : state.descriptor, bytes);
-    state.written += bytes.size();
-    if (state.way == State::Way::beside && state.written - state.sent >= kWriteBackStep) {
-        start_write_back(state.watch->descriptor, state.sent, state.written - state.sent);
-        state.sent = state.written;
-    }
-    return state.ok;
-}
-
-bool Replacement::commit()
-{
-    if (!state_)
-        return false;
-    State& state = *state_;
-    bool done = state.ok;
-    switch (state.way) {
-    case State::Way::own:
-        return done;
-    case State::Way::through:
-        done = close(state.descriptor) == 0 && done;
-        state.descriptor = -1;
-        break;
-    case State::Way::in_place:
-        done = done && copy_in(state.target, state.earlier, state.pending);
-        break;
-    case State::Way::beside:
-        // The new file reaches the disk before it takes the earlier one's
-        // place, so that a power cut leaves the earlier result or the new one,
-        // whole. A file system without permission bits (FAT) refuses the
-        // mode, and the result then has the bits it gives every file.
-        if (done && state.replaces)
-            (void)fchmod(state.watch->descriptor, state.earlier.st_mode & 07777);
-        done = done && sync_data(state.watch->descriptor) && rename_into_place(*state.watch, state.target);
-        if (!done)
-            abandon();
-        break;
-    }
-    state_.reset();
-    return done;
-}
-
-void Replacement::abandon()
-{
-    if (!state_)
-        return;
-    if (state_->watch != nullptr && state_->watch->used != 0)
-        remove_own_file(*state_->watch);
-    if (state_->descriptor >= 0)
-        (void)close(state_->descriptor);
-    state_.reset();
 }
 
 bool read_typed_word(std::string& word)
