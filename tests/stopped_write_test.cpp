@@ -161,3 +161,31 @@ INSTANTIATE_TEST_SUITE_P(Ways, StoppedWrite, testing::ValuesIn(kWays),
                          [](const testing::TestParamInfo<Way>& param) { return param.param.name; });
 
 }  // namespace
+
+namespace {
+
+TEST(ResultInPlace, AListReadWhileItIsWrittenIsTheEarlierOrTheNewOneWhole)
+{
+    e2e::Folder folder;
+    std::string list;
+    for (int i = 0; i < 200000; ++i)
+        list += "Ann.Lee" + std::to_string(i) + "@hr.se\n";
+    folder.write({{"m.txt", list}, {"m_low.txt", kEarlier}});
+    folder.shell("ln m_low.txt copy.txt");
+    // Counts run one after another for as long as the lowered list is
+    // written in place, its copy slowed down to let them in.
+    if (std::system("strace -V >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "strace is not installed";
+    const auto counts = folder.run_shell(
+        "", "sh -c 'printf \"l m\\nq\\n\" | ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=pwrite64 "
+            "-e inject=pwrite64:delay_exit=30000 \"$0\" > /dev/null & writer=$!; while kill -0 $writer 2>/dev/null; "
+            "do printf \"c m_low\\nq\\n\" | \"$0\" | grep contains; done' " + e2e::kRecordingProgram);
+    EXPECT_GT(counts.out.size(), 0U);
+    std::istringstream lines(counts.out);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_TRUE(line == "The list  m_low.txt contains 1 strings." ||
+                    line == "The list  m_low.txt contains 200000 strings.") << line;
+    }
+}
+
+}  // namespace
