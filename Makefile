@@ -28,7 +28,14 @@ run: $(RELEASE)/build.ninja
 	cp examples/*.txt $(BUILD_DIR)/try/
 	cd $(BUILD_DIR)/try && ../release/mordavelle
 
+# What the tests use beside the build: strace to stop and fail a run at a
+# chosen system call, attr and acl to give results attributes and access
+# lists. Installed by the same step as the build's; a test whose tool is
+# still missing (off Debian) says so and is skipped.
+TEST_TOOLS := strace attr acl
+
 test: build
+	@tools/prerequisites $(TEST_TOOLS)
 	ctest --test-dir $(RELEASE) --output-on-failure -j $(JOBS)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.

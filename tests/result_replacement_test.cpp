@@ -132,6 +132,11 @@ TEST_P(ResultReplacement, HarmsNothingButTheResult)
         GTEST_SKIP() << "only the superuser can make the users these cases are about";
     if (harm.as.starts_with("unshare") && std::system("unshare -rm true 2>/dev/null") != 0)
         GTEST_SKIP() << "user namespaces are not allowed here, so no small file system can be mounted";
+    for (const std::string tool : {"strace", "setfattr", "setfacl"}) {
+        if ((harm.setup + harm.as + harm.look).find(tool) != std::string::npos &&
+            std::system(("command -v " + tool + " >/dev/null").c_str()) != 0)
+            GTEST_SKIP() << tool << " is not installed (make test installs it on Debian and Ubuntu)";
+    }
     e2e::Folder folder;
     folder.write(kLists);
     if (!harm.setup.empty())
