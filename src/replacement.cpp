@@ -1,6 +1,8 @@
 #include "replacement.h"
 
+#include <array>
 #include <charconv>
+#include <initializer_list>
 #include <optional>
 #include <set>
 
@@ -37,56 +39,45 @@ struct Journal {
 std::string journal_text(const Journal& journal)
 {
     return std::string{kJournalStart} + std::string{journal.back ? kBack : kForward} + "\n" +
-           std::to_string(journal.new_size) + " " + std::to_string(journal.earlier_size) + "\n" +
+           std::to_string(journal.new_size) + " " + std::to_string(journal.earlier_size) + " " +
            std::to_string(journal.id.volume) + " " + std::to_string(journal.id.index) + "\n" + journal.new_copy +
            "\n" + journal.earlier_copy + "\n" + journal.target + std::string{kJournalEnd};
 }
 
-// The next line of a journal's text, or nothing at its end.
-std::optional<std::string_view> take_line(std::string_view& text)
+// The numbers of a line, one blank between each two.
+bool read_numbers(std::string_view line, std::initializer_list<std::uint64_t*> numbers)
 {
-    const auto end = text.find('\n');
-    if (end == std::string_view::npos)
-        return std::nullopt;
-    const std::string_view line = text.substr(0, end);
-    text.remove_prefix(end + 1);
-    return line;
-}
-
-bool take_numbers(std::string_view& text, std::uint64_t& first, std::uint64_t& second)
-{
-    const auto line = take_line(text);
-    if (!line)
-        return false;
-    const char* const end = line->data() + line->size();
-    const auto one = std::from_chars(line->data(), end, first);
-    if (one.ec != std::errc{} || one.ptr == end || *one.ptr != ' ')
-        return false;
-    const auto two = std::from_chars(one.ptr + 1, end, second);
-    return two.ec == std::errc{} && two.ptr == end;
+    const char* at = line.data();
+    const char* const end = at + line.size();
+    for (std::uint64_t* const number : numbers) {
+        if (at != line.data() && (at == end || *at++ != ' '))
+            return false;
+        const auto read = std::from_chars(at, end, *number);
+        if (read.ec != std::errc{})
+            return false;
+        at = read.ptr;
+    }
+    return at == end;
 }
 
 std::optional<Journal> parse_journal(std::string_view text)
 {
     if (!text.starts_with(kJournalStart) || !text.ends_with(kJournalEnd))
         return std::nullopt;
-    text.remove_prefix(kJournalStart.size());
-    text.remove_suffix(kJournalEnd.size() - 1);
-    Journal journal;
-    const auto direction = take_line(text);
-    if (!direction || (*direction != kForward && *direction != kBack))
+    text = text.substr(kJournalStart.size(), text.size() - kJournalStart.size() - kJournalEnd.size());
+    // The target comes last, as a name may hold any byte but NUL.
+    std::array<std::string_view, 4> lines;
+    for (std::string_view& line : lines) {
+        const auto end = text.find('\n');
+        if (end == std::string_view::npos)
+            return std::nullopt;
+        line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+    }
+    Journal journal{lines[0] == kBack, 0, 0, {}, std::string{lines[2]}, std::string{lines[3]}, std::string{text}};
+    if ((lines[0] != kForward && lines[0] != kBack) || text.empty() ||
+        !read_numbers(lines[1], {&journal.new_size, &journal.earlier_size, &journal.id.volume, &journal.id.index}))
         return std::nullopt;
-    journal.back = *direction == kBack;
-    if (!take_numbers(text, journal.new_size, journal.earlier_size) ||
-        !take_numbers(text, journal.id.volume, journal.id.index))
-        return std::nullopt;
-    const auto new_copy = take_line(text);
-    const auto earlier_copy = take_line(text);
-    if (!new_copy || !earlier_copy || text.size() < 2)
-        return std::nullopt;
-    journal.new_copy = *new_copy;
-    journal.earlier_copy = *earlier_copy;
-    journal.target = text.substr(0, text.size() - 1);
     return journal;
 }
 

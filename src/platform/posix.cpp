@@ -407,31 +407,38 @@ std::optional<std::uint64_t> size_of(const Handle& file)
     return static_cast<std::uint64_t>(status.st_size);
 }
 
-bool write_all(const Handle& file, std::string_view bytes)
+namespace {
+
+// Writes all the bytes through `write`, which writes some of them after the
+// `done` already written and says how many, or fails.
+template <typename Write>
+bool write_fully(std::string_view bytes, Write write)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(descriptor(file), bytes.data(), bytes.size());
+    for (std::uint64_t done = 0; done < bytes.size();) {
+        const ssize_t written = write(bytes.data() + done, bytes.size() - done, done);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
             return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+        done += static_cast<std::uint64_t>(written);
     }
     return true;
 }
 
+}  // namespace
+
+bool write_all(const Handle& file, std::string_view bytes)
+{
+    return write_fully(bytes, [&](const char* data, std::size_t size, std::uint64_t) {
+        return ::write(descriptor(file), data, size);
+    });
+}
+
 bool write_at(const Handle& file, std::uint64_t offset, std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = pwrite(descriptor(file), bytes.data(), bytes.size(), static_cast<off_t>(offset));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-        offset += static_cast<std::uint64_t>(written);
-    }
-    return true;
+    return write_fully(bytes, [&](const char* data, std::size_t size, std::uint64_t done) {
+        return pwrite(descriptor(file), data, size, static_cast<off_t>(offset + done));
+    });
 }
 
 std::optional<std::string> read_small(const Handle& file)
@@ -491,7 +498,7 @@ bool copy_content(const Handle& from, const Handle& to, std::uint64_t size)
     // The content is written over the start before the file is cut to its
     // new size, so that the blocks of the earlier content stay the file's
     // until the end: an earlier result put back after a failure needs no room.
-    std::vector<char> buffer(std::size_t{1} << 20);
+    std::vector<char> buffer(std::size_t{1} << 18);
     for (std::uint64_t at = 0; at < size;) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - at));
         const ssize_t got = pread(descriptor(from), buffer.data(), want, static_cast<off_t>(at));
