@@ -134,9 +134,13 @@ bool carry_out(const Folder& folder, const Journal& journal)
     const std::string target =
         journal.target.find_first_of("/\\") == 0 || journal.target.find(':') == 1 ? journal.target
                                                                                    : folder.path + journal.target;
-    const Handle file = platform::open_held(target, platform::Hold::exclusive, true);
     // A target that is gone, or is another file now, is no longer this write's.
-    if (!file.valid() || platform::id_of(file) != journal.id)
+    const Handle file = platform::open_held(target, platform::Hold::exclusive, true);
+    if (!file.valid()) {
+        const auto facts = platform::facts_of(target);
+        return facts && facts->kind == FileKind::missing;
+    }
+    if (platform::id_of(file) != journal.id)
         return true;
     const std::string& copy_name = journal.back ? journal.earlier_copy : journal.new_copy;
     const std::uint64_t size = journal.back ? journal.earlier_size : journal.new_size;
