@@ -543,7 +543,7 @@ Handle open_if_stale(const Folder& folder, const std::string& name)
     // A running program holds its own file locked. Without working locks,
     // a file that has not changed for a day is no running program's.
     if (flock(descriptor(file), LOCK_EX | LOCK_NB) != 0) {
-        constexpr std::time_t kDay = 24 * 60 * 60;
+        constexpr std::time_t kDay = std::time_t{24} * 60 * 60;
         if (errno == EWOULDBLOCK || opened.st_mtime > std::time(nullptr) - kDay)
             return {};
     }
