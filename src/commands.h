@@ -12,6 +12,11 @@ namespace mordavelle {
 // the exit status. A failing command ends it by throwing a Failure.
 int run_menu();
 
+// The letters of the menu's commands, in the menu's order, as its table has
+// them (the help box and the quit word are none), so that tests of every
+// command follow the table.
+std::string command_letters();
+
 inline constexpr std::string_view kHelpCaption = "Mordsavelle";
 inline constexpr std::string_view kHelpText =
     "Uses text files (Notepad/Anteckningar, Name.txt) that are local (in same folder as the program). "

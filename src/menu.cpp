@@ -80,6 +80,16 @@ const MenuRow* find_choice(std::string_view word)
 
 }  // namespace
 
+std::string command_letters()
+{
+    std::string letters;
+    for (const MenuRow& row : kMenu) {
+        if (row.action != nullptr && row.action != show_help)
+            letters += row.letter;
+    }
+    return letters;
+}
+
 int run_menu()
 {
     std::string word;

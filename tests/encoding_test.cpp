@@ -2,6 +2,7 @@
 // UTF-16 or UTF-32 of either byte order, and with byte-order marks inside, where files
 // were joined. Every command reads them as the same list in UTF-8 and writes
 // the same result as for the plain list.
+#include "commands.h"
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +146,14 @@ TEST_P(EncodedList, GivesTheResultOfThePlainList)
     EXPECT_EQ(decoded.result.status, 0);
     EXPECT_EQ(decoded.written, plain.written);
     EXPECT_EQ(decoded.result.events, plain.result.events);
+}
+
+TEST(EncodedLists, AreReadByEveryCommandOfTheMenu)
+{
+    std::vector<std::string> typed;
+    for (const Command& command : kCommands)
+        typed.push_back(command.typed);
+    EXPECT_EQ(e2e::letters_of(typed), mordavelle::command_letters());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCommand, EncodedList, testing::Combine(testing::ValuesIn(kCommands), testing::ValuesIn(kEncodings)),

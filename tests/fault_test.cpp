@@ -1,6 +1,7 @@
 // Faults and bad input for every command that reads or writes a list: the
 // command's own failure message, status 1, no success line, and every file
 // that was there before unchanged.
+#include "commands.h"
 #include "e2e.h"
 #include "running.h"
 
@@ -90,6 +91,14 @@ const std::vector<Command> kCommands = {
 void PrintTo(const Command& command, std::ostream* out)
 {
     *out << command.name;
+}
+
+TEST(CommandFaults, AreTriedForEveryCommandOfTheMenu)
+{
+    std::vector<std::string> typed;
+    for (const Command& command : kCommands)
+        typed.push_back(command.typed);
+    EXPECT_EQ(e2e::letters_of(typed), mordavelle::command_letters());
 }
 
 bool has_line(const std::string& out, const std::string& line)

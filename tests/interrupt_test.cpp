@@ -1,11 +1,13 @@
 // A program stopped in the middle of a command: the earlier result stays byte
 // for byte, nothing of the program's own is left in the folder, the terminal
 // gets its colours back, and the program ends as the signal ends it.
+#include "commands.h"
 #include "e2e.h"
 #include "running.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <thread>
@@ -118,13 +120,24 @@ TEST_P(InterruptedReading, LeavesTheEarlierResultAndNothingOfItsOwn)
     EXPECT_EQ(folder.files(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, InterruptedReading,
-    testing::Values(StoppedReading{"extraction_with_its_intermediate", "e text\nq\n", "text.txt", "textEPX.txt",
-                                   "cleanfile.txt", SIGINT},
-                    StoppedReading{"lower_case_with_its_result_begun", "l list\nq\n", "list.txt", "list_low.txt",
-                                   "mordavelle.partial", SIGTERM},
-                    StoppedReading{"lower_case_with_its_result_in_place", "l list\nq\n", "list.txt", "list_low.txt",
-                                   "", SIGINT}),
+// The commands that write while they read, each stopped while it reads. The
+// others write nothing (C) or read their lists whole before they write.
+const std::vector<StoppedReading> kStoppedReadings = {
+    {"extraction_with_its_intermediate", "e text\nq\n", "text.txt", "textEPX.txt", "cleanfile.txt", SIGINT},
+    {"lower_case_with_its_result_begun", "l list\nq\n", "list.txt", "list_low.txt", "mordavelle.partial", SIGTERM},
+    {"lower_case_with_its_result_in_place", "l list\nq\n", "list.txt", "list_low.txt", "", SIGINT},
+};
+const std::vector<std::string> kWritingAfterReading = {"a", "c", "d", "j", "n", "s"};
+
+TEST(InterruptedReadings, CoverEveryCommandOfTheMenuThatWritesWhileItReads)
+{
+    std::vector<std::string> typed = kWritingAfterReading;
+    for (const StoppedReading& stopped : kStoppedReadings)
+        typed.push_back(stopped.typed);
+    EXPECT_EQ(e2e::letters_of(typed), mordavelle::command_letters());
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, InterruptedReading, testing::ValuesIn(kStoppedReadings),
     [](const testing::TestParamInfo<StoppedReading>& param) { return param.param.name; });
 
 }  // namespace
