@@ -1,7 +1,5 @@
 #include "e2e.h"
 
-#include "commands.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -109,18 +107,6 @@ Result Folder::run_shell(std::string_view input, const std::string& command_line
             result.events.push_back(line);
     }
     return result;
-}
-
-std::string letters_of(const std::vector<std::string>& typed)
-{
-    std::string letters;
-    for (const char letter : mordavelle::command_letters()) {
-        if (std::any_of(typed.begin(), typed.end(), [letter](const std::string& words) {
-                return !words.empty() && (words[0] == letter || words[0] == letter + ('a' - 'A'));
-            }))
-            letters += letter;
-    }
-    return letters;
 }
 
 std::string lines(std::initializer_list<std::string_view> items)

@@ -60,11 +60,6 @@ inline Files with(Files files, const std::string& name, const std::string& conte
     return files;
 }
 
-// The menu letters of commands as typed ("s all resp"), raised, in the
-// menu's order: what a table of cases covers, to be checked against the
-// menu's own command_letters().
-std::string letters_of(const std::vector<std::string>& typed);
-
 // The lines joined, each with its line end.
 std::string lines(std::initializer_list<std::string_view> items);
 

@@ -2,6 +2,7 @@
 // UTF-16 or UTF-32 of either byte order, and with byte-order marks inside, where files
 // were joined. Every command reads them as the same list in UTF-8 and writes
 // the same result as for the plain list.
+#include "command_letters.h"
 #include "commands.h"
 #include "e2e.h"
 

@@ -1,6 +1,7 @@
 // Faults and bad input for every command that reads or writes a list: the
 // command's own failure message, status 1, no success line, and every file
 // that was there before unchanged.
+#include "command_letters.h"
 #include "commands.h"
 #include "e2e.h"
 #include "running.h"

@@ -1,6 +1,7 @@
 // A program stopped in the middle of a command: the earlier result stays byte
 // for byte, nothing of the program's own is left in the folder, the terminal
 // gets its colours back, and the program ends as the signal ends it.
+#include "command_letters.h"
 #include "commands.h"
 #include "e2e.h"
 #include "running.h"
