@@ -661,13 +661,19 @@ void keep_own_file(OwnFile& own)
 namespace {
 
 // The system's own replacement of an earlier file keeps the earlier file's
-// attributes, access list and streams; a name that names no file yet takes
-// the new one by a plain rename.
+// access list and streams; a name that names no file yet takes the new one
+// by a plain rename.
 bool put_in_place(const std::wstring& from, const std::wstring& to)
 {
     constexpr DWORD kMove = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND)
-        return MoveFileExW(from.c_str(), to.c_str(), kMove) != 0;
+    // The replacement opens the earlier file for deletion: a program that
+    // holds it without sharing it for that (another run reading it) is
+    // waited for before the replacement is tried, as Wine's leaves an empty
+    // file behind in the folder each time it fails.
+    const HANDLE earlier = CreateFileW(to.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (earlier == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND && MoveFileExW(from.c_str(), to.c_str(), kMove) != 0;
+    (void)CloseHandle(earlier);
     if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, 0, nullptr, nullptr) != 0)
         return true;
     // The earlier file went meanwhile, or the system removed it and then
@@ -691,21 +697,39 @@ bool rename_own_file(const Folder& folder, OwnFile& own, const std::string& targ
     if (own.watch >= 0)
         watches[own.watch].held = INVALID_HANDLE_VALUE;
     (void)own.handle.close();
-    const std::wstring from = wide_name(folder.path + own.name);
-    const std::wstring to = wide_name(folder.path + target);
-    if (!with_retries([&] { return put_in_place(from, to); }, replaced_held_by_another))
-        return false;
-    stop_watching(own);
-    return true;
+    // Wine's replacement takes only names with their folder.
+    const std::wstring from = wide_name(full_path(folder.path + own.name));
+    const std::wstring to = wide_name(full_path(folder.path + target));
+    if (with_retries([&] { return put_in_place(from, to); }, replaced_held_by_another)) {
+        stop_watching(own);
+        return true;
+    }
+    // The own file is held again, as it was, so that no other run takes it
+    // for a stale one and the program still removes it through its handle.
+    const HANDLE again = CreateFileW(from.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareOwn, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    own.handle = adopt(again);
+    if (own.watch >= 0)
+        watches[own.watch].held = again;
+    return false;
 }
 
-bool takes_on(const OwnFile& /*own*/, const std::string& path, const FileFacts& earlier)
+bool takes_on(const OwnFile& own, const std::string& path, const FileFacts& earlier)
 {
     // A rename would lose the earlier file's other names (hard links), or
     // the link that the name itself is.
     const DWORD attributes = GetFileAttributesW(wide_name(path).c_str());
-    return earlier.links == 1 && attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    if (earlier.links != 1 || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return false;
+    // The attributes that a user or a program sets are given to the new file
+    // here: Windows's replacement would give them too, but Wine's does not.
+    // None at all is said as "normal", which a new file's archive bit would
+    // otherwise stay beside.
+    constexpr DWORD kSet = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE;
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = (attributes & kSet) != 0 ? attributes & kSet : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(native(own.handle), FileBasicInfo, &basic, sizeof basic) != 0;
 }
 
 void takes_mode(const OwnFile& /*own*/, const std::string& /*path*/)
