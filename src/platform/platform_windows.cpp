@@ -362,10 +362,11 @@ std::FILE* adopt_handle(HANDLE handle, int flags, const char* mode)
 // console's handler runs on a thread of its own and must not allocate. The
 // lock keeps it from removing a file while the main line renames it, and
 // from ending the program while a result is copied in place. Each watch
-// holds the file's handle, through which the handler marks it to go, as the
-// file is shared for deletion with no other handle; once the program has let
-// go of it for a rename, the file is removed by its name. A write in place
-// has three own files at once, beside the intermediate of an extraction.
+// holds the file's handle, through which the handler marks it to go: the
+// file is not shared for deletion, so no other handle could remove it. Once
+// the program has let go of it for a rename, it is removed by its name. A
+// write in place has three own files at once, beside the intermediate of an
+// extraction.
 struct Watch {
     bool used = false;
     HANDLE held = INVALID_HANDLE_VALUE;
