@@ -14,12 +14,14 @@
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <io.h>
-#include <share.h>
-#include <sys/stat.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -261,18 +263,29 @@ std::wstring wide_name(const std::string& name)
     return wide_from(name, CP_UTF8);
 }
 
-// Every file the program reads is opened with all sharing allowed. Its own
-// files are not shared for deletion, so that no other program (another run
-// cleaning up stale files included) removes or renames one while the program
-// writes it; the program itself keeps the right to.
+HANDLE native(const Handle& handle)
+{
+    return reinterpret_cast<HANDLE>(handle.raw());
+}
+
+Handle adopt(HANDLE handle)
+{
+    return Handle(reinterpret_cast<std::intptr_t>(handle));
+}
+
+// Files that the program only looks at, and its own files while another part
+// of it reads them, are opened with all sharing allowed. Its own files are
+// not shared for deletion, so that no other program (another run cleaning up
+// stale files included) removes or renames one while the program writes it;
+// the program itself keeps the right to, through its handle.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kShareOwn = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// Another program (a virus scanner, an indexer, a backup, a second run
-// cleaning up or writing the same result) may hold a file for a moment just
-// as the program creates, replaces or removes one: such an attempt is made
-// again after short waits that grow, for about two seconds, before it counts
-// as failed.
+// Another program (a virus scanner, an indexer, a backup, another run reading
+// a list or writing the same result) may hold a file for a moment just as
+// the program opens, replaces or removes it: such an attempt is made again
+// after short waits that grow, for about two seconds, before it counts as
+// failed.
 constexpr DWORD kRetryMs = 2000;
 
 bool held_by_another(DWORD error)
@@ -280,11 +293,18 @@ bool held_by_another(DWORD error)
     return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
 
-// A list is waited for only while another program holds it: one that may not
-// be read at all, a folder among them, fails at once.
-bool list_held_by_another(DWORD error)
+// A file to be read or held is waited for only while another program holds
+// it: one that may not be opened at all, a folder among them, fails at once.
+bool open_held_by_another(DWORD error)
 {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// ReplaceFileW tells of an earlier file that another program holds open
+// without sharing it for deletion as one it could not remove.
+bool replaced_held_by_another(DWORD error)
+{
+    return held_by_another(error) || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
 template <typename Attempt>
@@ -305,6 +325,24 @@ bool with_retries(Attempt attempt, bool (*held)(DWORD) = held_by_another)
     }
 }
 
+// Opens an existing file, waiting while another program holds it.
+HANDLE open_waiting(const std::wstring& name, DWORD access, DWORD share, DWORD flags)
+{
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    (void)with_retries(
+        [&] {
+            handle = CreateFileW(name.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        },
+        open_held_by_another);
+    return handle;
+}
+
+bool remove_by_name(const std::wstring& name)
+{
+    return with_retries([&] { return DeleteFileW(name.c_str()) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND; });
+}
+
 std::FILE* adopt_handle(HANDLE handle, int flags, const char* mode)
 {
     if (handle == INVALID_HANDLE_VALUE)
@@ -323,23 +361,22 @@ std::FILE* adopt_handle(HANDLE handle, int flags, const char* mode)
 // The own files an interrupt removes, by names made ready beforehand: the
 // console's handler runs on a thread of its own and must not allocate. The
 // lock keeps it from removing a file while the main line renames it, and
-// from ending the program while a result is copied in place. Each watch holds
-// the file's handle until it is moved or removed.
+// from ending the program while a result is copied in place. Each watch
+// holds the file's handle, through which the handler marks it to go: the
+// file is not shared for deletion, so no other handle could remove it. Once
+// the program has let go of it for a rename, it is removed by its name. A
+// write in place has three own files at once, beside the intermediate of an
+// extraction.
 struct Watch {
     bool used = false;
     HANDLE held = INVALID_HANDLE_VALUE;
     wchar_t name[32768] = {};
 };
-Watch watches[4];
+Watch watches[8];
 SRWLOCK watch_lock = SRWLOCK_INIT;
-
-class HeldWatches {
-public:
-    HeldWatches() { AcquireSRWLockExclusive(&watch_lock); }
-    ~HeldWatches() { ReleaseSRWLockExclusive(&watch_lock); }
-    HeldWatches(const HeldWatches&) = delete;
-    HeldWatches& operator=(const HeldWatches&) = delete;
-};
+// The main line holds the lock in nested scopes (an own file is made while a
+// copy in place holds back the interrupts), and an SRW lock is taken once.
+int held_depth = 0;
 
 BOOL WINAPI on_console_event(DWORD event)
 {
@@ -367,7 +404,87 @@ BOOL WINAPI on_console_event(DWORD event)
     return TRUE;
 }
 
+std::optional<BY_HANDLE_FILE_INFORMATION> information(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(file, &info) == 0)
+        return std::nullopt;
+    return info;
+}
+
+FileId id_in(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+OVERLAPPED at_offset(std::uint64_t offset)
+{
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return at;
+}
+
+// Each call's size stays within what one ReadFile or WriteFile takes.
+DWORD chunk_of(std::uint64_t bytes)
+{
+    return static_cast<DWORD>(std::min<std::uint64_t>(bytes, DWORD{1} << 30));
+}
+
+// The bytes read at `offset`, none at the end of the file; nothing on a failure.
+std::optional<DWORD> read_at(HANDLE file, std::uint64_t offset, char* buffer, DWORD size)
+{
+    OVERLAPPED at = at_offset(offset);
+    DWORD got = 0;
+    if (ReadFile(file, buffer, size, &got, &at) != 0)
+        return got;
+    return GetLastError() == ERROR_HANDLE_EOF ? std::optional<DWORD>(0) : std::nullopt;
+}
+
+// A write at an offset moves the position of a file opened for writes that
+// wait, as all of the program's are.
+bool write_at_moving(HANDLE file, std::uint64_t offset, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        OVERLAPPED at = at_offset(offset);
+        DWORD written = 0;
+        if (WriteFile(file, bytes.data(), chunk_of(bytes.size()), &written, &at) == 0 || written == 0)
+            return false;
+        bytes.remove_prefix(written);
+        offset += written;
+    }
+    return true;
+}
+
 }  // namespace
+
+Handle& Handle::operator=(Handle&& other) noexcept
+{
+    if (this != &other) {
+        (void)close();
+        raw_ = std::exchange(other.raw_, kNone);
+    }
+    return *this;
+}
+
+bool Handle::close()
+{
+    if (raw_ == kNone)
+        return true;
+    return CloseHandle(reinterpret_cast<HANDLE>(std::exchange(raw_, kNone))) != 0;
+}
+
+HeldInterrupts::HeldInterrupts()
+{
+    if (held_depth++ == 0)
+        AcquireSRWLockExclusive(&watch_lock);
+}
+
+HeldInterrupts::~HeldInterrupts()
+{
+    if (--held_depth == 0)
+        ReleaseSRWLockExclusive(&watch_lock);
+}
 
 std::string folder_of(const std::string& name)
 {
@@ -376,185 +493,408 @@ std::string folder_of(const std::string& name)
     return name.substr(0, name.find_last_of("/\\:") + 1);
 }
 
-namespace {
-
-// What a name leads to, after any links: its volume and index, which tell one
-// file from another whatever its names, its links, and whether it is a file
-// on a disk (not a device such as NUL or CON). Nothing when it cannot be seen.
-struct Looked {
-    BY_HANDLE_FILE_INFORMATION info{};
-    bool on_disk = false;
-};
-
-std::optional<Looked> look_at(const std::wstring& name)
+std::optional<std::string> follow_links(const std::string& name)
 {
+    // Windows has no folders shared by users who keep their files apart, as
+    // /tmp is, and a file is told from another by its index: the system
+    // follows a name's links itself.
+    return name;
+}
+
+std::optional<FileFacts> facts_of(const std::string& path)
+{
+    const std::wstring wide = wide_name(path);
+    // No access but to its attributes, which no program that holds the file
+    // keeps from anyone; a folder opens only as a backup program opens one.
     HANDLE handle = INVALID_HANDLE_VALUE;
     if (!with_retries([&] {
-            handle = CreateFileW(name.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+            handle = CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                 nullptr);
             return handle != INVALID_HANDLE_VALUE;
-        }))
+        })) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return FileFacts{};
         return std::nullopt;
-    Looked looked;
-    looked.on_disk = GetFileType(handle) == FILE_TYPE_DISK;
-    const bool known = !looked.on_disk || GetFileInformationByHandle(handle, &looked.info) != 0;
-    (void)CloseHandle(handle);
-    return known ? std::optional<Looked>(looked) : std::nullopt;
+    }
+    const Handle file = adopt(handle);
+    FileFacts facts;
+    // A device, such as NUL or CON, is written straight through.
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        facts.kind = FileKind::other;
+        return facts;
+    }
+    const auto info = information(handle);
+    if (!info)
+        return std::nullopt;
+    facts.kind = (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::directory : FileKind::regular;
+    facts.id = id_in(*info);
+    facts.links = info->nNumberOfLinks;
+    // Windows keeps no permission bits: a read-only file is the user's word
+    // that it must stay.
+    facts.writable = (info->dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
+    return facts;
 }
 
-bool same_file(const BY_HANDLE_FILE_INFORMATION& one, const BY_HANDLE_FILE_INFORMATION& other)
+std::string temp_folder()
 {
-    return one.dwVolumeSerialNumber == other.dwVolumeSerialNumber && one.nFileIndexHigh == other.nFileIndexHigh &&
-           one.nFileIndexLow == other.nFileIndexLow;
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD size = GetTempPathW(static_cast<DWORD>(std::size(folder)), folder);
+    if (size == 0 || size > MAX_PATH)
+        return {};
+    std::string path = bytes_from(std::wstring(folder, size), CP_UTF8);
+    if (path.find_last_of("/\\") != path.size() - 1)
+        path += '\\';
+    return path;
 }
 
-bool write_all(HANDLE handle, std::string_view bytes)
+std::string full_path(const std::string& name)
+{
+    const std::wstring wide = wide_name(name);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size == 0 ? 0 : GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return name;
+    full.resize(length);
+    return bytes_from(full, CP_UTF8);
+}
+
+std::optional<Folder> open_folder(const std::string& path)
+{
+    // Windows holds no folder: one with open files in it cannot be renamed
+    // there anyway, so its name goes on naming it.
+    const std::wstring wide = path.empty() ? std::wstring{L"."} : wide_name(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return std::nullopt;
+    return Folder{Handle{}, path};
+}
+
+void sync_folder(const Folder& /*folder*/)
+{
+    // No handle holds the folder here to be flushed: NTFS keeps its
+    // folders' names in a journal of its own.
+}
+
+OwnFile create_own_file(const Folder& folder, std::string_view stem, std::string_view suffix, Privacy /*privacy*/)
+{
+    // A new file takes the access list its folder hands down, as a file that
+    // Explorer saves does; one that takes an earlier file's place takes that
+    // file's list as the system replaces it.
+    OwnFile own;
+    // More taken names than this are no run's: a folder that says every name
+    // is taken refuses new files.
+    constexpr unsigned kNames = 1U << 16;
+    for (unsigned number = 0; number < kNames; ++number) {
+        own.name = std::string{stem} + (number == 0 ? std::string{} : std::to_string(number)) + std::string{suffix};
+        const std::wstring wide = wide_name(full_path(folder.path + own.name));
+        if (wide.size() >= std::size(watches[0].name))
+            return {};
+        // Creation and watch go together, or an interrupt between the two
+        // would leave the file behind.
+        const HeldInterrupts held;
+        const auto free_watch =
+            std::find_if(std::begin(watches), std::end(watches), [](const Watch& w) { return !w.used; });
+        if (free_watch == std::end(watches))
+            return {};
+        // CREATE_NEW refuses a taken name, also one taken between a look and
+        // the creation. DELETE lets the program remove the file through its
+        // handle, and the interrupt's handler mark it to go.
+        const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareOwn, nullptr,
+                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            // A file that another program removes while a third still holds
+            // it keeps its name, refused to all, until it is let go.
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                (error == ERROR_ACCESS_DENIED && (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES ||
+                                                  GetLastError() != ERROR_FILE_NOT_FOUND)))
+                continue;
+            return {Handle{}, {}, -1, error == ERROR_ACCESS_DENIED};
+        }
+        std::copy(wide.begin(), wide.end(), free_watch->name);
+        free_watch->name[wide.size()] = L'\0';
+        free_watch->held = handle;
+        free_watch->used = true;
+        own.handle = adopt(handle);
+        own.watch = static_cast<int>(free_watch - std::begin(watches));
+        return own;
+    }
+    return {};
+}
+
+namespace {
+
+void stop_watching(OwnFile& own)
+{
+    if (own.watch >= 0) {
+        watches[own.watch].used = false;
+        watches[own.watch].held = INVALID_HANDLE_VALUE;
+    }
+    own.watch = -1;
+    (void)own.handle.close();
+}
+
+}  // namespace
+
+void remove_own_file(const Folder& folder, OwnFile& own)
+{
+    const HeldInterrupts held;
+    // Through the handle where the program still holds the file, as a folder
+    // may let its creator remove a file that no other name could; by its
+    // name where the program let go of it for a rename that failed.
+    FILE_DISPOSITION_INFO dispose{};
+    dispose.DeleteFile = TRUE;
+    const bool marked = own.handle.valid() &&
+                        SetFileInformationByHandle(native(own.handle), FileDispositionInfo, &dispose, sizeof dispose) != 0;
+    stop_watching(own);
+    if (!marked)
+        (void)remove_by_name(wide_name(folder.path + own.name));
+}
+
+void keep_own_file(OwnFile& own)
+{
+    const HeldInterrupts held;
+    stop_watching(own);
+}
+
+namespace {
+
+// The system's own replacement of an earlier file keeps the earlier file's
+// access list and streams; a name that names no file yet takes the new one
+// by a plain rename.
+bool put_in_place(const std::wstring& from, const std::wstring& to)
+{
+    constexpr DWORD kMove = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    // The replacement opens the earlier file for deletion: a program that
+    // holds it without sharing it for that (another run reading it) is
+    // waited for before the replacement is tried, as Wine's leaves an empty
+    // file behind in the folder each time it fails.
+    const HANDLE earlier = CreateFileW(to.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (earlier == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND && MoveFileExW(from.c_str(), to.c_str(), kMove) != 0;
+    (void)CloseHandle(earlier);
+    if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, 0, nullptr, nullptr) != 0)
+        return true;
+    // The earlier file went meanwhile, or the system removed it and then
+    // could not rename the new one: the name is free for a rename.
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+        return MoveFileExW(from.c_str(), to.c_str(), kMove) != 0;
+    SetLastError(error);
+    return false;
+}
+
+}  // namespace
+
+bool rename_own_file(const Folder& folder, OwnFile& own, const std::string& target)
+{
+    const HeldInterrupts held;
+    // The system opens the file it renames without sharing it: the program
+    // lets go of it first, and until the rename is done an interrupt removes
+    // it by its name. A program that holds the earlier file without sharing
+    // it for deletion (another run reading it) is waited for.
+    if (own.watch >= 0)
+        watches[own.watch].held = INVALID_HANDLE_VALUE;
+    (void)own.handle.close();
+    // Wine's replacement takes only names with their folder.
+    const std::wstring from = wide_name(full_path(folder.path + own.name));
+    const std::wstring to = wide_name(full_path(folder.path + target));
+    if (with_retries([&] { return put_in_place(from, to); }, replaced_held_by_another)) {
+        stop_watching(own);
+        return true;
+    }
+    // The own file is held again, as it was, so that no other run takes it
+    // for a stale one and the program still removes it through its handle.
+    const HANDLE again = CreateFileW(from.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareOwn, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    own.handle = adopt(again);
+    if (own.watch >= 0)
+        watches[own.watch].held = again;
+    return false;
+}
+
+bool takes_on(const OwnFile& own, const std::string& path, const FileFacts& earlier)
+{
+    // A rename would lose the earlier file's other names (hard links), or
+    // the link that the name itself is.
+    const DWORD attributes = GetFileAttributesW(wide_name(path).c_str());
+    if (earlier.links != 1 || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return false;
+    // The attributes that a user or a program sets are given to the new file
+    // here: Windows's replacement would give them too, but Wine's does not.
+    // None at all is said as "normal", which a new file's archive bit would
+    // otherwise stay beside.
+    constexpr DWORD kSet = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE;
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = (attributes & kSet) != 0 ? attributes & kSet : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(native(own.handle), FileBasicInfo, &basic, sizeof basic) != 0;
+}
+
+void takes_mode(const OwnFile& /*own*/, const std::string& /*path*/)
+{
+    // Windows keeps no mode beyond the attributes, which takes_on() gives.
+}
+
+Handle open_held(const std::string& path, Hold hold, bool for_writing)
+{
+    // Readers share the file with readers alone, so that a write in place
+    // waits for them; a writer in place shares it with no one.
+    const DWORD access = GENERIC_READ | (for_writing ? GENERIC_WRITE : 0);
+    const DWORD share = hold == Hold::shared ? FILE_SHARE_READ : 0;
+    return adopt(open_waiting(wide_name(path), access, share, FILE_ATTRIBUTE_NORMAL));
+}
+
+std::optional<Handle> hold_for_rename(const std::string& /*path*/)
+{
+    // The rename waits by itself for whoever holds the earlier file.
+    return Handle{};
+}
+
+Handle open_through(const std::string& path)
+{
+    return adopt(CreateFileW(wide_name(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::optional<FileId> id_of(const Handle& file)
+{
+    const auto info = information(native(file));
+    return info ? std::optional(id_in(*info)) : std::nullopt;
+}
+
+std::optional<std::uint64_t> size_of(const Handle& file)
+{
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(native(file), &size) == 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool write_all(const Handle& file, std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), DWORD{1} << 30));
         DWORD written = 0;
-        if (WriteFile(handle, bytes.data(), size, &written, nullptr) == 0 || written == 0)
+        if (WriteFile(native(file), bytes.data(), chunk_of(bytes.size()), &written, nullptr) == 0 || written == 0)
             return false;
         bytes.remove_prefix(written);
     }
     return true;
 }
 
-struct OwnFile {
-    Watch* watch = nullptr;
-    std::string name;
-    DWORD error = ERROR_SUCCESS;  // why none was created
-};
-
-// Creates a file of the program's own for writing, under the first name of
-// stem + suffix, stem + "1" + suffix ... that no file holds, so that no file
-// is ever replaced. It is not shared for deletion while it exists, so that no
-// other run takes it for a stale one, and watched, so that an interrupt
-// removes it.
-OwnFile create_own_file(const std::string& stem, std::string_view suffix)
+bool write_at(const Handle& file, std::uint64_t offset, std::string_view bytes)
 {
-    for (unsigned number = 0;; ++number) {
-        OwnFile own;
-        own.name = stem + (number == 0 ? std::string{} : std::to_string(number)) + std::string{suffix};
-        const std::wstring wide = wide_name(own.name);
-        if (wide.size() >= std::size(watches[0].name))
-            return {nullptr, {}, ERROR_FILENAME_EXCED_RANGE};
-        const HeldWatches held;
-        const auto free_watch =
-            std::find_if(std::begin(watches), std::end(watches), [](const Watch& w) { return !w.used; });
-        if (free_watch == std::end(watches))
-            return {nullptr, {}, ERROR_TOO_MANY_OPEN_FILES};
-        // CREATE_NEW refuses a taken name, also one taken between a look and
-        // the creation. DELETE lets the interrupt's handler mark the file to go.
-        HANDLE handle = INVALID_HANDLE_VALUE;
-        if (!with_retries([&] {
-                handle = CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, kShareOwn, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-                return handle != INVALID_HANDLE_VALUE;
-            })) {
-            own.error = GetLastError();
-            if (own.error == ERROR_FILE_EXISTS || own.error == ERROR_ALREADY_EXISTS ||
-                GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES)
-                continue;
-            return {nullptr, {}, own.error};
-        }
-        std::copy(wide.begin(), wide.end(), free_watch->name);
-        free_watch->name[wide.size()] = L'\0';
-        free_watch->held = handle;
-        free_watch->used = true;
-        own.watch = &*free_watch;
-        return own;
+    LARGE_INTEGER position{};
+    if (SetFilePointerEx(native(file), LARGE_INTEGER{}, &position, FILE_CURRENT) == 0)
+        return false;
+    const bool written = write_at_moving(native(file), offset, bytes);
+    return SetFilePointerEx(native(file), position, nullptr, FILE_BEGIN) != 0 && written;
+}
+
+std::optional<std::string> read_small(const Handle& file)
+{
+    std::string text;
+    char block[4096];
+    for (;;) {
+        const auto got = read_at(native(file), text.size(), block, sizeof block);
+        if (!got || text.size() > (std::size_t{1} << 20))
+            return std::nullopt;
+        if (*got == 0)
+            return text;
+        text.append(block, *got);
     }
 }
 
-// The watch gives up its handle on the file, which no other program could
-// then remove or rename, just before the program itself does.
-void let_go(Watch& watch)
+bool sync_data(const Handle& file)
 {
-    if (watch.held != INVALID_HANDLE_VALUE)
-        (void)CloseHandle(watch.held);
-    watch.held = INVALID_HANDLE_VALUE;
+    return FlushFileBuffers(native(file)) != 0;
 }
 
-void remove_own_file(Watch& watch)
+void start_write_back(const Handle& /*file*/, std::uint64_t /*offset*/, std::uint64_t /*bytes*/)
 {
-    const HeldWatches held;
-    let_go(watch);
-    (void)with_retries([&] { return DeleteFileW(watch.name) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND; });
-    watch.used = false;
+    // Windows writes back by itself and has no call to start it early.
 }
 
-bool rename_into_place(Watch& watch, const std::wstring& target)
+Room reserve(const Handle& /*file*/, std::uint64_t /*size*/)
 {
-    const HeldWatches held;
-    let_go(watch);
-    if (!with_retries([&] {
-            return MoveFileExW(watch.name, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-        }))
-        return false;
-    watch.used = false;
+    // Setting a file's allocation below its size cuts it, so none is asked
+    // for: a copy that finds the disk full puts the earlier content back.
+    return Room::unknown;
+}
+
+bool within_size_limit(std::uint64_t /*size*/)
+{
     return true;
 }
 
-// Copies a whole result into the earlier file, as one run's: opened without
-// write sharing, so that another run writing the same result waits for it as
-// for any held file, and with the interrupt's handler kept waiting until the
-// result is whole. Its links and access list stay.
-bool copy_in(const std::wstring& target, const BY_HANDLE_FILE_INFORMATION& earlier, std::string_view result)
+bool copy_content(const Handle& from, const Handle& to, std::uint64_t size)
 {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    if (!with_retries([&] {
-            handle = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-            return handle != INVALID_HANDLE_VALUE;
-        }))
-        return false;
-    BY_HANDLE_FILE_INFORMATION now{};
-    bool done = GetFileInformationByHandle(handle, &now) != 0 && same_file(now, earlier);
-    if (done) {
-        const HeldWatches held;
-        done = SetEndOfFile(handle) != 0 && write_all(handle, result);
+    // The content is written over the start before the file is cut to its
+    // new size, so that the clusters of the earlier content stay the file's
+    // until the end: an earlier result put back after a failure needs no room.
+    std::vector<char> buffer(std::size_t{1} << 20);
+    for (std::uint64_t at = 0; at < size;) {
+        const auto got = read_at(native(from), at, buffer.data(), chunk_of(std::min<std::uint64_t>(buffer.size(), size - at)));
+        if (!got || *got == 0 || !write_at_moving(native(to), at, {buffer.data(), *got}))
+            return false;
+        at += *got;
     }
-    return CloseHandle(handle) != 0 && done;
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    return SetFileInformationByHandle(native(to), FileEndOfFileInfo, &end, sizeof end) != 0;
 }
 
-// Removes the own files that runs of the program stopped without a chance to
-// clean up (a power cut, a killed process) left in `folder`: a running
-// program's own file is not shared for deletion, so the removal fails for it
-// alone. Never any other name.
-void remove_stale_partials(const std::string& folder)
+std::vector<std::string> own_names(const Folder& folder)
 {
-    const std::wstring wide_folder = wide_name(folder);
+    std::vector<std::string> names;
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((wide_folder + L"mordavelle*.partial").c_str(), &found);
+    const HANDLE search = FindFirstFileW(wide_name(folder.path + std::string{kOwnStem} + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
-        return;
+        return names;
     do {
         // The pattern also matches short 8.3 names; only the long name counts.
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            is_own_partial_name(bytes_from(found.cFileName, CP_UTF8)))
-            (void)DeleteFileW((wide_folder + found.cFileName).c_str());
+        std::string name = bytes_from(found.cFileName, CP_UTF8);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && is_own_name(name))
+            names.push_back(std::move(name));
     } while (FindNextFileW(search, &found) != 0);
     (void)FindClose(search);
+    return names;
 }
 
-}  // namespace
+Handle open_if_stale(const Folder& folder, const std::string& name)
+{
+    // A running program's own file is not shared for deletion, so an open
+    // that asks for the right to delete fails for it alone. A link of such a
+    // name is opened as itself, and is no own file.
+    Handle file = adopt(CreateFileW(wide_name(folder.path + name).c_str(), GENERIC_READ | DELETE, kShareAll, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const auto info = file.valid() ? information(native(file)) : std::nullopt;
+    if (!info || (info->dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return {};
+    return file;
+}
+
+void remove_name(const Folder& folder, const std::string& name)
+{
+    // The file may still be open through open_if_stale(), which shares it
+    // for deletion: it goes as that handle closes.
+    (void)DeleteFileW(wide_name(folder.path + name).c_str());
+}
 
 void begin_session()
 {
     (void)SetConsoleCtrlHandler(on_console_event, TRUE);
 }
 
-std::FILE* open_for_reading(const std::string& name)
+std::FILE* open_for_reading(const std::string& name, bool held)
 {
-    // A backup or an indexer that holds a list for a moment is waited for.
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    (void)with_retries(
-        [&] {
-            handle = CreateFileW(wide_name(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-            return handle != INVALID_HANDLE_VALUE;
-        },
-        list_held_by_another);
+    // A list is shared with readers alone, so that no run copies a result
+    // into it while it is read; the program's own file, which it holds for
+    // writing itself, with all.
+    const HANDLE handle = open_waiting(wide_name(name), GENERIC_READ, held ? FILE_SHARE_READ : kShareAll,
+                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
     return adopt_handle(handle, _O_RDONLY | _O_BINARY, "rb");
 }
 
@@ -565,138 +905,6 @@ std::optional<std::uint64_t> file_size(std::FILE* file)
     if (GetFileType(handle) != FILE_TYPE_DISK || GetFileSizeEx(handle, &size) == 0)
         return std::nullopt;
     return static_cast<std::uint64_t>(size.QuadPart);
-}
-
-struct Replacement::State {
-    enum class Way { beside, in_place, through, own };
-    Way way = Way::own;
-    Watch* watch = nullptr;                 // the own file, beside a result or of its own
-    HANDLE handle = INVALID_HANDLE_VALUE;   // a device written straight through
-    std::wstring target;                    // the file a result takes the place of
-    BY_HANDLE_FILE_INFORMATION earlier{};   // that file, when there is one
-    std::string pending;                    // a result to be written in place, whole
-    bool ok = true;
-};
-
-Replacement::Replacement() = default;
-
-Replacement::~Replacement()
-{
-    abandon();
-}
-
-bool Replacement::open(const std::string& name, const std::vector<std::string>& inputs)
-{
-    abandon();
-    auto state = std::make_unique<State>();
-    state->target = wide_name(name);
-    const DWORD attributes = GetFileAttributesW(state->target.c_str());
-    const bool replaces = attributes != INVALID_FILE_ATTRIBUTES;
-    if (replaces) {
-        // Windows keeps no permission bits: a read-only file is the user's
-        // word that it must stay.
-        if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
-            return false;
-        const auto earlier = look_at(state->target);
-        if (!earlier)
-            return false;
-        if (!earlier->on_disk) {
-            state->way = State::Way::through;
-            state->handle = CreateFileW(state->target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (state->handle == INVALID_HANDLE_VALUE)
-                return false;
-            state_ = std::move(state);
-            return true;
-        }
-        for (const std::string& input : inputs) {
-            const auto read = look_at(wide_name(input));
-            if (read && read->on_disk && same_file(read->info, earlier->info))
-                return false;
-        }
-        state->earlier = earlier->info;
-    }
-    remove_stale_partials(folder_of(name));
-    // A new file takes the rights of its folder, as a file that Explorer
-    // saves does; what a rename would lose here is the earlier file's other
-    // names (hard links), or the link itself that the name is.
-    const OwnFile own = create_own_file(folder_of(name) + "mordavelle", ".partial");
-    const bool keeps_all = !replaces || (state->earlier.nNumberOfLinks == 1 &&
-                                         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0);
-    if (own.watch != nullptr && keeps_all) {
-        state->way = State::Way::beside;
-        state->watch = own.watch;
-    } else if (replaces && (own.watch != nullptr || own.error == ERROR_ACCESS_DENIED)) {
-        if (own.watch != nullptr)
-            remove_own_file(*own.watch);
-        state->way = State::Way::in_place;
-    } else {
-        return false;
-    }
-    state_ = std::move(state);
-    return true;
-}
-
-std::string Replacement::open_first_free(const std::string& stem, std::string_view suffix)
-{
-    abandon();
-    OwnFile own = create_own_file(stem, suffix);
-    if (own.watch == nullptr)
-        return {};
-    state_ = std::make_unique<State>();
-    state_->watch = own.watch;
-    return std::move(own.name);
-}
-
-bool Replacement::write(std::string_view bytes)
-{
-    if (!state_ || !state_->ok)
-        return false;
-    State& state = *state_;
-    if (state.way == State::Way::in_place)
-        state.pending.append(bytes);
-    else
-        state.ok = write_all(state.watch != nullptr ? state.watch->held : state.handle, bytes);
-    return state.ok;
-}
-
-bool Replacement::commit()
-{
-    if (!state_)
-        return false;
-    State& state = *state_;
-    bool done = state.ok;
-    switch (state.way) {
-    case State::Way::own:
-        return done;
-    case State::Way::through:
-        done = CloseHandle(state.handle) != 0 && done;
-        state.handle = INVALID_HANDLE_VALUE;
-        break;
-    case State::Way::in_place:
-        done = done && copy_in(state.target, state.earlier, state.pending);
-        break;
-    case State::Way::beside:
-        // The new file reaches the disk before it takes the earlier one's
-        // place, so that a power cut leaves the earlier result or the new one.
-        done = done && FlushFileBuffers(state.watch->held) != 0 && rename_into_place(*state.watch, state.target);
-        if (!done)
-            abandon();
-        break;
-    }
-    state_.reset();
-    return done;
-}
-
-void Replacement::abandon()
-{
-    if (!state_)
-        return;
-    if (state_->watch != nullptr && state_->watch->used)
-        remove_own_file(*state_->watch);
-    if (state_->handle != INVALID_HANDLE_VALUE)
-        (void)CloseHandle(state_->handle);
-    state_.reset();
 }
 
 }  // namespace platform

@@ -1,7 +1,8 @@
 // A file that another program holds, for a moment as a virus scanner, an
 // indexer or a backup does: the program waits for it and still replaces or
 // reads it, or, if it stays held, reports it and keeps it as it was; the same
-// for a result written in place (one with a second link).
+// for a result written in place (one with a second link), and for a list that
+// a program holds open for writing, which is never read half written.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@ struct Held {
     std::string typed;
     std::string shown;   // a line the console shows
     e2e::Files after;
+    std::string how = {};  // "write": held as a program that writes it holds it
 };
 
 void PrintTo(const Held& held, std::ostream* out)
@@ -38,7 +40,7 @@ TEST_P(WindowsHeldFile, IsWaitedForOrReportedWithTheEarlierKept)
         folder.shell(held.setup);
     // The helper holds the file from the moment it says so.
     const std::string holder = "\"" + std::string{MORDAVELLE_UNDER_WINE} + "\" \"" + MORDAVELLE_HOLD_HELPER + "\" " +
-                               held.held + " held " + std::to_string(held.milliseconds);
+                               held.held + " held " + std::to_string(held.milliseconds) + " " + held.how;
     const auto result = folder.run_shell(held.typed, "sh -c '" + holder + " </dev/null & while [ ! -e held ]; "
         "do sleep 0.02; done; rm held; \"" + e2e::kRecordingProgram + "\"; status=$?; wait; exit $status'");
     EXPECT_NE(result.out.find(held.shown + "\r\n"), std::string::npos) << result.out;
@@ -57,7 +59,9 @@ INSTANTIATE_TEST_SUITE_P(Files, WindowsHeldFile, testing::Values(
     Held{"result_in_place_still_held", "ln a_b.txt c.txt", "a_b.txt", 6000, kJoin, kCantWrite,
          e2e::with(kLists, "c.txt", "earlier@x.se\r\n")},
     Held{"list_read_once_let_go", "", "a.txt", 1500, "c a\r\nq\r\n", "The list  a.txt contains 1 strings.", kLists},
-    Held{"list_still_held_after_the_wait", "", "a.txt", 6000, "c a\r\nq\r\n", "can't find file a.txt", kLists}),
+    Held{"list_still_held_after_the_wait", "", "a.txt", 6000, "c a\r\nq\r\n", "can't find file a.txt", kLists},
+    Held{"list_open_for_writing_beyond_the_wait", "", "a.txt", 6000, "c a\r\nq\r\n", "can't find file a.txt", kLists,
+         "write"}),
     [](const testing::TestParamInfo<Held>& param) { return param.param.name; });
 
 }  // namespace
