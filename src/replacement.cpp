@@ -98,7 +98,7 @@ std::optional<platform::FileId> folder_id(const std::string& name)
 // reminders of a second round are made from the first round's.
 bool named_as_result(const std::string& input, const std::string& name)
 {
-    if (base_name(input) != base_name(name))
+    if (!platform::same_entry_name(base_name(input), base_name(name)))
         return false;
     const auto input_folder = folder_id(input);
     const auto result_folder = folder_id(name);

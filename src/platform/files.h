@@ -85,6 +85,11 @@ std::optional<std::string> follow_links(const std::string& name);
 // What a name (with no link left to follow) is; nothing when it cannot be seen.
 std::optional<FileFacts> facts_of(const std::string& path);
 
+// Whether two names of entries in one folder name the same entry: byte for
+// byte on POSIX, whatever their case on Windows, whose file systems compare
+// names so.
+bool same_entry_name(const std::string& one, const std::string& other);
+
 // The user's folder for temporary files, with its separator at the end.
 std::string temp_folder();
 // The name as seen from anywhere: from the root, through the current folder.

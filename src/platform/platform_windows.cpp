@@ -536,6 +536,14 @@ std::optional<FileFacts> facts_of(const std::string& path)
     return facts;
 }
 
+bool same_entry_name(const std::string& one, const std::string& other)
+{
+    const std::wstring wide_one = wide_name(one);
+    const std::wstring wide_other = wide_name(other);
+    return CompareStringOrdinal(wide_one.data(), static_cast<int>(wide_one.size()), wide_other.data(),
+                                static_cast<int>(wide_other.size()), TRUE) == CSTR_EQUAL;
+}
+
 std::string temp_folder()
 {
     wchar_t folder[MAX_PATH + 1] = {};

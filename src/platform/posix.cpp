@@ -214,6 +214,11 @@ std::optional<FileFacts> facts_of(const std::string& path)
     return facts;
 }
 
+bool same_entry_name(const std::string& one, const std::string& other)
+{
+    return one == other;
+}
+
 std::string temp_folder()
 {
     const char* const set = std::getenv("TMPDIR");
