@@ -102,7 +102,14 @@ public:
     explicit Handle(std::intptr_t raw) : raw_(raw) {}
     ~Handle() { (void)close(); }
     Handle(Handle&& other) noexcept : raw_(std::exchange(other.raw_, kNone)) {}
-    Handle& operator=(Handle&& other) noexcept;
+    Handle& operator=(Handle&& other) noexcept
+    {
+        if (this != &other) {
+            (void)close();
+            raw_ = std::exchange(other.raw_, kNone);
+        }
+        return *this;
+    }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
 

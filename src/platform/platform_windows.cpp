@@ -458,15 +458,6 @@ bool write_at_moving(HANDLE file, std::uint64_t offset, std::string_view bytes)
 
 }  // namespace
 
-Handle& Handle::operator=(Handle&& other) noexcept
-{
-    if (this != &other) {
-        (void)close();
-        raw_ = std::exchange(other.raw_, kNone);
-    }
-    return *this;
-}
-
 bool Handle::close()
 {
     if (raw_ == kNone)

@@ -152,15 +152,6 @@ HeldInterrupts::~HeldInterrupts()
         (void)sigprocmask(SIG_SETMASK, &mask_before_held, nullptr);
 }
 
-Handle& Handle::operator=(Handle&& other) noexcept
-{
-    if (this != &other) {
-        (void)close();
-        raw_ = std::exchange(other.raw_, kNone);
-    }
-    return *this;
-}
-
 bool Handle::close()
 {
     if (raw_ == kNone)
