@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -231,15 +232,35 @@ std::vector<std::filesystem::path> folders_in(const std::filesystem::path& folde
     return folders;
 }
 
+// The files a case may hold. Any other is a misspelling, which would leave
+// what it means to say at its default: status 0, no events.
+const std::set<std::string> kCaseFiles = {"before", "setup", "input", "output", "after",
+                                          "gone", "status", "events", "posix-only"};
+
 Case read_case(const std::filesystem::path& folder, const std::map<std::string, std::string>& shared)
 {
     Case c;
     c.name = folder.parent_path().filename().string() + "_" + folder.filename().string();
     c.folder = folder;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (!kCaseFiles.contains(entry.path().filename().string()))
+            c.problem += "a file this runner does not know: " + entry.path().filename().string() + "\n";
+    }
+    if (!std::filesystem::exists(folder / "output"))
+        c.problem += "no output\n";
     c.before = tree(folder / "before");
     c.input = read_file(folder / "input");
     c.out = expanded(read_file(folder / "output"), shared, folder / "output");
-    c.after = std::filesystem::is_directory(folder / "after") ? tree(folder / "after") : c.before;
+    // after/ holds what changes or is new; what it leaves out stays as it
+    // was, but for the names `gone` lists.
+    c.after = c.before;
+    for (auto& [name, contents] : tree(folder / "after"))
+        c.after[name] = std::move(contents);
+    std::istringstream gone(read_file(folder / "gone"));
+    for (std::string name; std::getline(gone, name);) {
+        if (c.after.erase(name) == 0)
+            c.problem += "gone, but not there before: " + name + "\n";
+    }
     if (std::filesystem::exists(folder / "status"))
         c.status = std::stoi(read_file(folder / "status"));
     std::istringstream events(read_file(folder / "events"));
@@ -301,6 +322,10 @@ std::vector<Case> load_cases(std::map<std::string, std::string> shared)
 
 void check(const Case& c)
 {
+    if (!c.problem.empty()) {
+        ADD_FAILURE() << "case " << c.folder.string() << " cannot be read:\n" << c.problem;
+        return;
+    }
     Folder folder;
     make_tree(folder.path(), c.before);
     if (std::filesystem::exists(c.folder / "setup"))

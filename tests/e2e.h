@@ -81,6 +81,7 @@ struct Case {
     int status = 0;
     std::vector<std::string> events = {};  // the recorded pauses and tones
     bool posix_only = false;
+    std::string problem = {};  // what makes the case unreadable, as a failure to show
 };
 
 // Every case under tests/cases, one a folder <command>/<case>, named
