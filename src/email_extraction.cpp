@@ -37,7 +37,7 @@ void run_email_extraction()
     // reported after it. The intermediate lives as long as `intermediate`,
     // which removes it on every way out of the command.
     PieceReader input(input_name, failure(kCantFind, input_name, kExiting));
-    OutputFile intermediate;
+    ResultFile intermediate;
     std::string intermediate_name;
     stream_list(
         input,
@@ -59,7 +59,7 @@ void run_email_extraction()
     // to the result, and the intermediate is removed before the result takes
     // its place.
     const std::string result_name = stem + "EPX.txt";
-    OutputFile result;
+    ResultFile result;
     {
         PieceReader back(intermediate_name, failure(kCantFindIntermediate, {}, kExiting), true);
         stream_list(

@@ -55,7 +55,7 @@ void run_join()
     const std::string second_converted = in_two ? in_characters(second_text) : std::string();
     const auto joined = join_entries(CharacterCursor(first_text, first_converted),
                                      CharacterCursor(second_text, second_converted), most);
-    OutputFile out;
+    ResultFile out;
     if (out.open(joined_name, {first_name, second_name}, InputsRead::whole)) {
         for (const std::string_view entry : joined)
             out.write_line(entry);

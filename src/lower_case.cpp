@@ -34,7 +34,7 @@ void run_lower_case()
     // console ends as it would after reading the whole list first: the list's
     // failure comes before the result's.
     PieceReader list(input_name, failure(kCantFind, input_name, kShuttingDown));
-    OutputFile out;
+    ResultFile out;
     stream_list(
         list, [&] { return out.open(output_name, {input_name}, InputsRead::streamed); },
         [&out](std::span<char> piece) {

@@ -187,7 +187,7 @@ void run_name_extraction()
         throw Failure{{{std::string{kEmptyPart}, {}, {}}}, {}, kEmptyPartPauseMs};
     const SortedEntries keys(text, SortKey::whole_entry);
     const std::string result_name = stem + "_N.txt";
-    OutputFile out;
+    ResultFile out;
     if (out.open(result_name, {input_name}, InputsRead::whole))
         keys.for_each([&](std::string_view key) { out.write_line(name_line(text, key)); });
     if (!out.close())

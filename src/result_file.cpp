@@ -4,33 +4,33 @@
 
 namespace mordavelle {
 
-bool OutputFile::open(const std::string& name, const std::vector<std::string>& inputs, InputsRead read)
+bool ResultFile::open(const std::string& name, const std::vector<std::string>& inputs, InputsRead read)
 {
     start();
     return names_a_file(name) && replacement_.open(name, inputs, read);
 }
 
-std::string OutputFile::open_first_free(const std::string& stem, std::string_view suffix)
+std::string ResultFile::open_first_free(const std::string& stem, std::string_view suffix)
 {
     start();
     return names_a_file(stem) ? replacement_.open_first_free(stem, suffix) : std::string{};
 }
 
-void OutputFile::start()
+void ResultFile::start()
 {
     buffer_.clear();
     buffer_.reserve(kBufferSize);
     line_end_ = platform::file_line_end();
 }
 
-void OutputFile::flush_buffer()
+void ResultFile::flush_buffer()
 {
     if (!buffer_.empty())
         (void)replacement_.write(buffer_);
     buffer_.clear();
 }
 
-bool OutputFile::close()
+bool ResultFile::close()
 {
     flush_buffer();
     if (replacement_.commit())

@@ -14,11 +14,11 @@ namespace mordavelle {
 // A file written through one buffer, over the replacement of a result
 // (replacement.h tells how a result takes the place of an earlier one). Any failure to create, write or put it in place is reported by
 // close(), so that a command never announces a file that is not complete.
-class OutputFile {
+class ResultFile {
 public:
-    OutputFile() = default;
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
+    ResultFile() = default;
+    ResultFile(const ResultFile&) = delete;
+    ResultFile& operator=(const ResultFile&) = delete;
 
     // Opens a result, to be put in the place of `name` by close(); `inputs`
     // are the files the command reads, none of which a result may replace

@@ -1,4 +1,4 @@
-// The sort behind sort_entries.h. The keys stay where they are, in the list
+// The sort behind sort.h. The keys stay where they are, in the list
 // text; the sort moves small records that carry the first 21 bytes of each key
 // as three numbers, read while the text is passed through in order. Most keys
 // differ within those bytes, so the sort seldom has to look into the text
@@ -216,20 +216,15 @@ std::string_view key_of(std::string_view entry)
 {
     if constexpr (kind == SortKey::department)
         return department_key(entry);
-    else if constexpr (kind == SortKey::local_part)
-        return local_part(entry);
     else
         return entry;
 }
 
 // The first byte of an entry's key, which the count of first bytes takes (an
-// empty key is counted with NUL, as its records begin with a chunk of 0). A
-// local part begins the entry, so the count need not look for its end.
+// empty key is counted with NUL, as its records begin with a chunk of 0).
 template <SortKey kind>
 unsigned char first_byte(std::string_view entry)
 {
-    if constexpr (kind == SortKey::local_part)
-        return entry[0] == '@' ? 0 : static_cast<unsigned char>(entry[0]);
     const std::string_view key = key_of<kind>(entry);
     return key.empty() ? 0 : static_cast<unsigned char>(key[0]);
 }
@@ -294,7 +289,6 @@ SortedEntries::SortedEntries(std::string_view text, SortKey key)
     switch (key) {
     case SortKey::whole_entry: records_ = sorted_records<SortKey::whole_entry>(text, count_); break;
     case SortKey::department: records_ = sorted_records<SortKey::department>(text, count_); break;
-    case SortKey::local_part: records_ = sorted_records<SortKey::local_part>(text, count_); break;
     }
 }
 

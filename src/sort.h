@@ -22,18 +22,10 @@ constexpr std::string_view department_key(std::string_view entry)
     return at == std::string_view::npos ? entry : entry.substr(at + 1);
 }
 
-// The part of an address before its first at sign, or the whole entry when it
-// has none.
-constexpr std::string_view local_part(std::string_view entry)
-{
-    return entry.substr(0, entry.find('@'));
-}
-
 // Which part of each entry is its key.
 enum class SortKey {
     whole_entry,  // the entry itself
     department,   // department_key(entry)
-    local_part,   // local_part(entry)
 };
 
 // The entries of a list text in the order of their keys, without a list of the
@@ -47,8 +39,7 @@ public:
 
     std::size_t size() const { return count_; }
 
-    // Hands take() each entry in order, from its beginning to the end of its
-    // key: the whole entry for the first two keys, the local part for the third.
+    // Hands take() each whole entry in the order of the keys.
     template <typename Take>
     void for_each(Take take) const
     {

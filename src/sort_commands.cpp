@@ -76,7 +76,7 @@ void run_sort_command(const SortCommand& command)
 
     const SortedEntries sorted(*text, command.key);
     const std::string result_name = stem + std::string{command.result_suffix};
-    OutputFile out;
+    ResultFile out;
     if (out.open(result_name, {name}, InputsRead::whole))
         sorted.for_each([&out](std::string_view entry) { out.write_line(entry); });
     if (!out.close())

@@ -77,7 +77,7 @@ void run_subtract()
     // The list of all goes from its text straight to the file, and is in
     // place whole before the tones for its dropped entries sound: 50 ms each
     // take minutes for a long list, which the result does not wait for.
-    OutputFile out;
+    ResultFile out;
     if (!out.open(kOutputName, {all_name, responders_name}, InputsRead::whole))
         fail(kCantWrite, "", kExiting);
     std::size_t dropped_count = 0;

@@ -89,7 +89,7 @@ TEST(PieceReader, Utf16TextThatOutgrowsItsBytesComesWholeInPieces)
 // Writes one entry a line as the commands do; false when the result failed.
 bool write_entries(const std::string& name, const Views& entries)
 {
-    mordavelle::OutputFile out;
+    mordavelle::ResultFile out;
     if (out.open(name, {}, mordavelle::InputsRead::whole)) {
         for (const std::string_view entry : entries)
             out.write_line(entry);
@@ -97,7 +97,7 @@ bool write_entries(const std::string& name, const Views& entries)
     return out.close();
 }
 
-TEST(WriteEntries, WritesOneEntryPerLineTheLastOneIncluded)
+TEST(ResultFile, WritesOneEntryPerLineTheLastOneIncluded)
 {
     e2e::Folder folder;
     const auto name = (folder.path() / "out.txt").string();
@@ -105,7 +105,7 @@ TEST(WriteEntries, WritesOneEntryPerLineTheLastOneIncluded)
     EXPECT_EQ(folder.files().at("out.txt"), "b\na\nb\n");
 }
 
-TEST(WriteEntries, NoEntriesGiveAnEmptyFileAndTruncateAnOldOne)
+TEST(ResultFile, NoEntriesGiveAnEmptyFileAndTruncateAnOldOne)
 {
     e2e::Folder folder;
     folder.write("out.txt", "old contents\n");
@@ -113,7 +113,7 @@ TEST(WriteEntries, NoEntriesGiveAnEmptyFileAndTruncateAnOldOne)
     EXPECT_EQ(folder.files().at("out.txt"), "");
 }
 
-TEST(WriteEntries, EntriesLargerThanTheBufferArriveWhole)
+TEST(ResultFile, EntriesLargerThanTheBufferArriveWhole)
 {
     e2e::Folder folder;
     const std::string huge(5 << 20, 'h');
@@ -121,34 +121,34 @@ TEST(WriteEntries, EntriesLargerThanTheBufferArriveWhole)
     EXPECT_EQ(folder.files().at("out.txt"), "a\n" + huge + "\nz\n");
 }
 
-TEST(WriteEntries, FullDiskIsAFailure)
+TEST(ResultFile, FullDiskIsAFailure)
 {
     e2e::Folder folder;
     folder.shell("ln -s /dev/full full.txt");
     EXPECT_FALSE(write_entries((folder.path() / "full.txt").string(), Views{"a"}));
 }
 
-TEST(WriteEntries, DirectoryInTheWayIsAFailure)
+TEST(ResultFile, DirectoryInTheWayIsAFailure)
 {
     e2e::Folder folder;
     folder.shell("mkdir out.txt");
     EXPECT_FALSE(write_entries((folder.path() / "out.txt").string(), Views{"a"}));
 }
 
-TEST(OutputFile, OwnFileTakesTheFirstFreeNameAndNeverReplacesAFile)
+TEST(ResultFile, OwnFileTakesTheFirstFreeNameAndNeverReplacesAFile)
 {
     e2e::Folder folder;
     folder.write("own.txt", "mine");
-    mordavelle::OutputFile out;
+    mordavelle::ResultFile out;
     EXPECT_EQ(out.open_first_free((folder.path() / "own").string(), ".txt"), (folder.path() / "own1.txt").string());
     EXPECT_EQ(folder.files().at("own.txt"), "mine");
 }
 
-TEST(OutputFile, OwnFileIsRemovedWithTheObject)
+TEST(ResultFile, OwnFileIsRemovedWithTheObject)
 {
     e2e::Folder folder;
     {
-        mordavelle::OutputFile out;
+        mordavelle::ResultFile out;
         ASSERT_FALSE(out.open_first_free((folder.path() / "own").string(), ".txt").empty());
         out.write_line("x");
         ASSERT_TRUE(out.close());
@@ -163,7 +163,7 @@ TEST(ResultFile, IsWrittenBesideAndTakesItsPlaceOnlyWhenClosed)
 {
     e2e::Folder folder;
     folder.write("out.txt", "earlier\n");
-    mordavelle::OutputFile out;
+    mordavelle::ResultFile out;
     ASSERT_TRUE(out.open((folder.path() / "out.txt").string(), {}, mordavelle::InputsRead::whole));
     out.write_line("new");
     EXPECT_EQ(folder.files(), (e2e::Files{{"out.txt", "earlier\n"}, {"mordavelle.partial", ""}}));
@@ -176,7 +176,7 @@ TEST(ResultFile, UnfinishedResultLeavesTheEarlierOneAndNothingElse)
     e2e::Folder folder;
     folder.write("out.txt", "earlier\n");
     {
-        mordavelle::OutputFile out;
+        mordavelle::ResultFile out;
         ASSERT_TRUE(out.open((folder.path() / "out.txt").string(), {}, mordavelle::InputsRead::whole));
         out.write_line(std::string(1 << 20, 'n'));
     }
@@ -217,7 +217,7 @@ TEST(ResultFile, NameThatIsNoRegularFileIsWrittenInPlace)
 TEST(ResultFile, PassesOverAPartialNameThatAnotherRunHolds)
 {
     e2e::Folder folder;
-    mordavelle::OutputFile held;
+    mordavelle::ResultFile held;
     ASSERT_FALSE(held.open_first_free((folder.path() / "mordavelle").string(), ".partial").empty());
     ASSERT_TRUE(write_entries((folder.path() / "out.txt").string(), Views{"a"}));
     EXPECT_EQ(folder.files(), (e2e::Files{{"mordavelle.partial", ""}, {"out.txt", "a\n"}}));
@@ -241,7 +241,7 @@ TEST(FileNames, NameWithANulByteNamesNoFile)
     const std::string name = (folder.path() / "notes").string() + std::string(1, '\0') + ".txt";
     EXPECT_EQ(mordavelle::read_file(name), std::nullopt);
     EXPECT_THROW(mordavelle::PieceReader(name, {}), mordavelle::Failure);
-    mordavelle::OutputFile out;
+    mordavelle::ResultFile out;
     EXPECT_FALSE(out.open(name, {}, mordavelle::InputsRead::whole));
     EXPECT_EQ(out.open_first_free(name, ".txt"), "");
     EXPECT_EQ(folder.files(), (e2e::Files{{"notes", "the user's own\n"}}));

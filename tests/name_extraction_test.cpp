@@ -24,13 +24,6 @@ Names names_of(std::string text)
     return shown;
 }
 
-TEST(LocalPart, EndsAtTheFirstAtSignOrTakesTheWholeEntry)
-{
-    EXPECT_EQ(mordavelle::local_part("anna.berg@hr.se@x"), "anna.berg");
-    EXPECT_EQ(mordavelle::local_part("anna.berg"), "anna.berg");
-    EXPECT_EQ(mordavelle::local_part("@hr.se"), "");
-}
-
 TEST(DotTest, CountsOnlyTheDotsBeforeTheAtSign)
 {
     std::string text = "a.b@hr.mordavelle.se a.b.c\nx.y@z";
@@ -77,7 +70,7 @@ TEST(DotTest, AgreesWithAPlainWalkOnRandomTexts)
         std::string keys;
         for (const std::string_view entry : mordavelle::split_entries(text)) {
             ++expected.entries;
-            const std::string_view local = mordavelle::local_part(entry);
+            const std::string_view local = entry.substr(0, entry.find('@'));
             const std::size_t dot = local.find('.');
             expected.passes = expected.passes && dot != std::string_view::npos;
             if (dot == std::string_view::npos)

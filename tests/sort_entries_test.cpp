@@ -1,5 +1,6 @@
-// The sort straight from a list text, by each key, over texts that hold every
-// separator and runs of one byte; and the one limit of the sort.
+// The sort straight from a list text, by each key (A's and N's whole entries,
+// D's departments), against a plain stable sort, over texts that hold every
+// separator and runs of one byte.
 #include "sorted_by.h"
 #include "text.h"
 
@@ -14,26 +15,15 @@ namespace {
 
 using Views = std::vector<std::string_view>;
 
-
-std::string_view local_part(std::string_view entry)
-{
-    return entry.substr(0, entry.find('@'));
-}
-
-// The entries of the text, each up to the end of its key, in the order a
-// plain stable sort by key gives them.
+// The entries of the text in the order a plain stable sort by key gives them.
 Views stable_sorted(std::string_view text, mordavelle::SortKey key)
 {
     Views entries = mordavelle::split_entries(text);
     const auto key_of = [key](std::string_view entry) {
-        return key == mordavelle::SortKey::department ? mordavelle::department_key(entry)
-               : key == mordavelle::SortKey::local_part ? local_part(entry)
-                                                   : entry;
+        return key == mordavelle::SortKey::department ? mordavelle::department_key(entry) : entry;
     };
     std::stable_sort(entries.begin(), entries.end(),
                      [&key_of](std::string_view a, std::string_view b) { return key_of(a) < key_of(b); });
-    if (key == mordavelle::SortKey::local_part)
-        std::transform(entries.begin(), entries.end(), entries.begin(), local_part);
     return entries;
 }
 
@@ -47,7 +37,7 @@ TEST(SortedEntries, AgreeWithAStableSortOnRandomTextsByEveryKey)
             const bool run = random() % 4 == 0;
             text += run ? std::string(random() % 30, 'q') : alphabet.substr(random() % alphabet.size(), 1);
         }
-        for (const auto key : {mordavelle::SortKey::whole_entry, mordavelle::SortKey::department, mordavelle::SortKey::local_part}) {
+        for (const auto key : {mordavelle::SortKey::whole_entry, mordavelle::SortKey::department}) {
             const Views expected = stable_sorted(text, key);
             const Views sorted = sorted_by(text, key);
             ASSERT_EQ(sorted.size(), expected.size());
@@ -94,7 +84,7 @@ TEST(SortedEntries, AgreeWithAStableSortWhenManyKeysShareTheirFirstByte)
         }
         text += random() % 5 == 0 ? " " : "\n";
     }
-    for (const auto key : {mordavelle::SortKey::whole_entry, mordavelle::SortKey::department, mordavelle::SortKey::local_part}) {
+    for (const auto key : {mordavelle::SortKey::whole_entry, mordavelle::SortKey::department}) {
         const Views expected = stable_sorted(text, key);
         const Views sorted = sorted_by(text, key);
         ASSERT_EQ(sorted.size(), expected.size());
@@ -103,11 +93,6 @@ TEST(SortedEntries, AgreeWithAStableSortWhenManyKeysShareTheirFirstByte)
             ASSERT_EQ(sorted[i].size(), expected[i].size());
         }
     }
-}
-
-TEST(SortedEntries, ByLocalPartHandOutTheLocalPartsOnly)
-{
-    EXPECT_EQ(sorted_by("b.c@x.se a@b@c d @e", mordavelle::SortKey::local_part), (Views{"", "a", "b.c", "d"}));
 }
 
 TEST(SortedEntries, AnEmptyKeyComesBeforeAKeyOfNul)
