@@ -210,7 +210,7 @@ constexpr bool begins_mark(unsigned char byte)
 // that holds one is looked at byte by byte.
 char* find_mark_byte(char* from, char* end)
 {
-    constexpr std::ptrdiff_t kBlock = 64;
+    constexpr std::ptrdiff_t kBlock = 256;
     auto* at = reinterpret_cast<unsigned char*>(from);
     auto* const stop = reinterpret_cast<unsigned char*>(end);
     for (; stop - at >= kBlock; at += kBlock) {
