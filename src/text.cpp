@@ -260,9 +260,7 @@ std::size_t plain_in_place(std::span<char> text)
         if (rest.starts_with(kUtf8Bom)) {
             std::fill_n(at, kUtf8Bom.size(), ' ');
             at += kUtf8Bom.size();
-        } else if (starts_with_utf16_mark(rest) || match_mark(rest, kUtf8Bom) == Match::beginning ||
-                   rest.size() == 1) {
-            // A lone 0xFF or 0xFE at the end may be the first half of a UTF-16 mark.
+        } else if (starts_with_utf16_mark(rest) || may_grow_into_bom(rest)) {
             return static_cast<std::size_t>(at - text.data());
         } else {
             ++at;
