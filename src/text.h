@@ -97,7 +97,13 @@ enum class EofByte { kept, blank };
 // character U+001A is the byte 0x1A that the rule applies to. A code unit that
 // is no character (a surrogate without its partner, in UTF-32 any surrogate or
 // a unit above U+10FFFF) and an unfinished last unit each become U+FFFD.
-// Nothing is guessed: every other file is taken byte for byte.
+//
+// Files joined by copy /b carry each file's mark where that file begins: a
+// UTF-16 mark inside a plain or UTF-16 text starts a UTF-16 text of its byte
+// order, which ends at a UTF-8 mark (whichever byte of a code unit it begins
+// in), and after which the bytes are plain again; each of these marks
+// separates entries as a blank does. Nothing is guessed: every other file is
+// taken byte for byte.
 class TextDecoder {
 public:
     explicit TextDecoder(EofByte rule) : rule_(rule) {}
@@ -113,25 +119,33 @@ public:
     enum class Encoding { plain, utf8_bom, utf16_le, utf16_be, utf32_le, utf32_be };
 
 private:
-    std::string decide();
-    std::span<char> plain_text(std::span<char> text);
-    std::span<char> apply_rule(std::span<char> text) const;
-    void decode_units(std::string_view bytes, std::string& out);
+    Encoding decide();
+    void decode_parts(std::span<char> bytes, std::string& out);
+    std::size_t decode_utf16(std::string_view bytes, std::string& out);
+    std::size_t decode_utf32(std::string_view bytes, std::string& out);
+    void end_utf16_part(bool odd_byte_before, std::string& out);
     void put_unit(char32_t unit, std::string& out);
+    std::span<char> apply_rule(std::span<char> text) const;
 
     EofByte rule_;
+    // The encoding of the part being read: the file's own, then, after a mark
+    // inside it, the one that mark begins. A UTF-8 mark at the start leaves it plain.
     Encoding encoding_ = Encoding::plain;
     bool decided_ = false;
-    // The file's first bytes until they tell its encoding; then the bytes of a
-    // code unit that the end of a piece cut in two.
+    // Bytes not taken yet, which go before the next piece: the file's first
+    // bytes until they tell its encoding; then those that the end of a piece
+    // cut off before they could be read (the part of a code unit, or what may
+    // be the beginning of a mark).
     std::string held_;
+    std::string joined_;            // the held bytes and the next piece, together
     char32_t high_surrogate_ = 0;   // 0 when none waits for its low half
 };
 
 // Turns a file read whole into its text, as one piece: a plain file in place,
-// at the cost of a look at its first bytes and of a search for the 0xEF that
-// begins a mark and, under the Windows rule, one for 0x1A; a UTF-16 or UTF-32
-// file through a buffer of its own.
+// at the cost of a look at its first bytes and of a search for the 0xEF, 0xFE
+// and 0xFF that begin marks and, under the Windows rule, one for 0x1A; a
+// UTF-16 or UTF-32 file, and a plain one from a UTF-16 mark inside it on,
+// through a buffer of its own.
 void decode_whole_text(std::string& text, EofByte rule);
 
 // What a text (a list's, or one entry), its mark already handled, is

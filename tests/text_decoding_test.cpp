@@ -79,7 +79,7 @@ TEST(DecodeWholeText, Utf8MarkIsNotPartOfTheFirstEntry)
 TEST(DecodeWholeText, FilesWithoutAMarkPassThroughByteForByte)
 {
     for (const std::string_view file : {"", "\xEF", "\xEF\xBB", "\xEF\xBB" "x", "\xEF\xBB\xBE" "y", "\xFF", "\xFE",
-                                        "\xFE" "a", "\xBB\xBF" "a", "x\xFF\xFE" "y", "\xC3\xA5sa\x80"})
+                                        "\xFE" "a", "\xBB\xBF" "a", "x\xFF" "y\xFE", "\xC3\xA5sa\x80"})
         EXPECT_EQ(whole(std::string(file)), file);
     EXPECT_EQ(whole(std::string("a\0b\x1a", 4)), std::string_view("a\0b\x1a", 4));
 }
@@ -145,6 +145,48 @@ TEST(DecodeWholeText, OnlyAWholeMarkInsideATextPartsEntries)
     EXPECT_EQ(whole("\xEF\xEF\xBB\xBF" "a"), "\xEF   a");
 }
 
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+
+// Files joined by copy /b from files saved in different encodings, each file
+// with its mark where it begins, and the entries that are read from them.
+struct Joined {
+    std::string file;
+    std::vector<std::string> entries;
+};
+
+const std::vector<Joined> kJoined = {
+    {"anna\r\n" + le_file(u"bo\r\ncilla\r\n"), {"anna", "bo", "cilla"}},
+    {kUtf8Mark + "anna" + be_file(u"j\u00F6ns"), {"anna", "j\xC3\xB6ns"}},
+    {"j\xF6rn\n" + le_file(u"\u00E5sa\n") + kUtf8Mark + "bo\n", {"j\xF6rn", "\xC3\xA5sa", "bo"}},
+    {le_file(u"anna\n") + kUtf8Mark + "j\xC3\xB6ns\n" + le_file(u"bo"), {"anna", "j\xC3\xB6ns", "bo"}},
+    {be_file(u"anna") + kUtf8Mark + "bo", {"anna", "bo"}},
+    // The mark of the other byte order goes on in that order.
+    {le_file(u"anna") + be_file(u"bo") + le_file(u"cilla"), {"anna", "bo", "cilla"}},
+    // A part of an odd number of bytes leaves its last byte unfinished before the UTF-8 mark.
+    {le_file(u"anna") + "x" + kUtf8Mark + "bo", {"anna" + kReplacement, "bo"}},
+    {be_file(u"anna") + "x" + kUtf8Mark + "bo", {"anna" + kReplacement, "bo"}},
+    {le_file({u'a', 0xD83D}) + kUtf8Mark + "bo", {"a" + kReplacement, "bo"}},
+    {"anna\xFF\xFE", {"anna"}},
+    // A UTF-16 character whose bytes are only part of a UTF-8 mark stays a character.
+    {le_file({0xBBEF, u'a', 0xEF00, 0xBBBF}), {"\xEB\xAF\xAF" "a\xEE\xBC\x80\xEB\xAE\xBF"}},
+    {be_file({0xEFBB, u'a'}), {"\xEE\xBE\xBB" "a"}},
+};
+
+TEST(DecodeWholeText, AUtf16MarkInsideATextStartsUtf16UntilAUtf8Mark)
+{
+    for (const Joined& joined : kJoined) {
+        const std::string text = whole(joined.file);
+        EXPECT_EQ(mordavelle::split_entries(text), Views(joined.entries.begin(), joined.entries.end())) << joined.file;
+    }
+}
+
+TEST(DecodeWholeText, TheWindowsRuleReadsAnInnerUtf16PartByItsCharacters)
+{
+    std::string file = le_file(u"b\x1a" u"c\u011A");
+    file.insert(0, 1, 'a');
+    EXPECT_EQ(whole(file, EofByte::blank), "a b c\xC4\x9A");
+}
+
 TEST(DecodeWholeText, EndOfFileByteIsABlankOnlyUnderTheWindowsRule)
 {
     EXPECT_EQ(whole("anna bo\x1a" "cilla\x1a", EofByte::blank), "anna bo cilla ");
@@ -170,6 +212,9 @@ const std::vector<std::string> kFiles = {
     "\xEF\xBB\xBF\xEF\xBB\xBF" "a\xEF\xEF\xBB\x1a\xBF", le_file(u"\uFEFF\uFEFF" u"a\uFEFF"),
     utf32({U'a', 0xFEFF, 0x1F600, 0xD800, 0x1A, U'b'}, false) + "x", utf32(U"\u00E5" U"a\x1a", true),
     std::string("\xFF\xFE\0", 3), std::string("\0\0\xFE", 3),
+    "a\xFF\xFE" "b\0\xEF\xBB\xBF" "c\xFE\xFF\0d\xFF\xFE", le_file(u"a") + "x\xEF\xBB\xBF" "b\xEF",
+    be_file({0xD83D, 0xEFBB, u'a', 0xBBEF}) + "\xBF", le_file({u'a', 0xBBEF, 0xD83D}) + "\xEF\xBB",
+    le_file(u"a") + be_file(u"b\x1a") + "\xEF\xBB\xBF\x1a\xFF",
 };
 
 TEST(TextDecoder, AnyCutIntoPiecesGivesTheTextOfTheWholeFile)

@@ -887,6 +887,34 @@ void begin_session()
     (void)SetConsoleCtrlHandler(on_console_event, TRUE);
 }
 
+namespace {
+
+// True for a name that Windows reads as the device NUL, in any folder and
+// with any extension: its last part is NUL, in any case, before its first
+// dot and any blanks.
+bool names_nul(std::string_view name)
+{
+    name.remove_prefix(name.find_last_of("/\\:") + 1);
+    name = name.substr(0, name.find('.'));
+    while (name.ends_with(' '))
+        name.remove_suffix(1);
+    constexpr std::string_view kNul = "nul";
+    return name.size() == kNul.size() && std::equal(name.begin(), name.end(), kNul.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
+// A console, a serial or printer port or any other character device holds no
+// list: CON, read as one, waits for keys that only Ctrl-C ends (each Ctrl-Z
+// arrives as a 0x1A, which is a blank), and AUX or COM1 for a serial line. NUL
+// reads as an empty list and is taken as one.
+bool is_device_but_nul(HANDLE handle, const std::string& name)
+{
+    return GetFileType(handle) == FILE_TYPE_CHAR && !names_nul(name);
+}
+
+}  // namespace
+
 std::FILE* open_for_reading(const std::string& name, bool held)
 {
     // A list is shared with readers alone, so that no run copies a result
@@ -894,6 +922,10 @@ std::FILE* open_for_reading(const std::string& name, bool held)
     // writing itself, with all.
     const HANDLE handle = open_waiting(wide_name(name), GENERIC_READ, held ? FILE_SHARE_READ : kShareAll,
                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    if (handle != INVALID_HANDLE_VALUE && is_device_but_nul(handle, name)) {
+        (void)CloseHandle(handle);
+        return nullptr;
+    }
     return adopt_handle(handle, _O_RDONLY | _O_BINARY, "rb");
 }
 

@@ -50,7 +50,9 @@ INSTANTIATE_TEST_SUITE_P(Swedish, TypedOnConsole,
                   "exit 0", e2e::with(kLists, "budget_\xe2\x82\xac_a.txt", "ann@x.se\r\nbo@y.se\r\ncy@z.se\r\n")},
         TypedCase{"words_typed_ahead", "c budget_\xe2\x82\xac q\n", kCounted, "exit 0"},
         TypedCase{"end_of_input_at_the_menu", "\x1a\n", "^Z", "exit 0"},
-        TypedCase{"end_of_input_at_a_prompt", "c\n\x1a\n", "can't find file .txt", "exit 1"}),
+        TypedCase{"end_of_input_at_a_prompt", "c\n\x1a\n", "can't find file .txt", "exit 1"},
+        // The console itself is no list: read as one, it would wait for keys that nothing ends but Ctrl-C.
+        TypedCase{"list_named_for_the_console", "l con\n", "can't find file con.txt", "exit 1"}),
     [](const testing::TestParamInfo<TypedCase>& param) { return param.param.name; });
 
 }  // namespace
