@@ -2,7 +2,10 @@
 // them unless said otherwise: splitting and counting, the two sorts straight
 // from a text, the names, the subtract and join sets, the extraction, and the
 // decoding of a list's text.
-#include "text.h"
+#include "email_extraction.h"
+#include "entries.h"
+#include "name_extraction.h"
+#include "text_decoder.h"
 #include "commands.h"
 #include "entry_set.h"
 #include "sort.h"

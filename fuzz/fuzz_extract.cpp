@@ -1,6 +1,7 @@
 // E-mail words: every word handed over holds an at sign and stands in the
 // text, as often as it holds at signs, in text order.
-#include "text.h"
+#include "email_extraction.h"
+#include "entries.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,8 @@
 // are not UTF-8, entries are equal by their characters, each one not UTF-8 read
 // in Windows-1252, and the join writes them in UTF-8.
 #include "entry_set.h"
-#include "text.h"
+#include "characters.h"
+#include "entries.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,8 @@
 // sorted, each written with a blank for its first per cent sign.
 #include "commands.h"
 #include "sort.h"
-#include "text.h"
+#include "entries.h"
+#include "name_extraction.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Splitting a text into entries: every entry is a run of non-white-space bytes,
 // in text order, and writing them one per line and splitting again gives them back.
-#include "text.h"
+#include "entries.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "commands.h"
 #include "console.h"
 #include "list_file.h"
-#include "text.h"
+#include "entries.h"
 
 #include <string>
 #include <string_view>

@@ -1,11 +1,12 @@
 // List files, read whole or in pieces that end between entries, through the
-// one reading path that takes a file's text as text.h says: without a UTF-8
+// one reading path that takes a file's text as text_decoder.h says: without a UTF-8
 // byte-order mark, from UTF-16 into UTF-8, and on Windows with a blank for
 // each 0x1A. A list that cannot be read ends the command with its failure.
 #pragma once
 
 #include "console.h"
-#include "text.h"
+#include "entries.h"
+#include "text_decoder.h"
 
 #include <cstddef>
 #include <cstdio>

@@ -2,7 +2,7 @@
 #include "console.h"
 #include "list_file.h"
 #include "result_file.h"
-#include "text.h"
+#include "entries.h"
 
 namespace mordavelle {
 namespace {

@@ -1,7 +1,7 @@
 #include "commands.h"
 #include "console.h"
 #include "platform/console.h"
-#include "text.h"
+#include "entries.h"
 
 #include <array>
 #include <new>

@@ -4,7 +4,8 @@
 #include "platform/console.h"
 #include "result_file.h"
 #include "sort.h"
-#include "text.h"
+#include "entries.h"
+#include "name_extraction.h"
 
 #include <bit>
 #include <cstdint>
@@ -37,24 +38,20 @@ struct LocalPart {
     std::int64_t dots = 0;
 };
 
-// The bytes of a word equal to `byte`, each marked by its high bit.
+// The bytes of a word equal to `byte`, each marked by its high bit, exactly.
 std::uint64_t bytes_equal(std::uint64_t word, unsigned char byte)
 {
-    constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fu;
-    const std::uint64_t x = word ^ (0x0101010101010101u * byte);
+    constexpr std::uint64_t kLow7 = 0x7f * kEachByte;
+    const std::uint64_t x = word ^ (kEachByte * byte);
     return ~(((x & kLow7) + kLow7) | x | kLow7);
 }
 
 // The bytes of a word that may end a local part, each marked by its high bit:
-// an at sign, or a byte low enough to be a separator. Only the lowest mark is
-// exact, as a borrow can mark a byte above it.
+// an at sign (a byte that the XOR makes 0), or a byte low enough to be a
+// separator. Only the lowest mark is exact.
 std::uint64_t possible_ends(std::uint64_t word)
 {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighs = 0x8080808080808080u;
-    const std::uint64_t low = (word - 0x21 * kOnes) & ~word;
-    const std::uint64_t at = word ^ ('@' * kOnes);
-    return (low | ((at - kOnes) & ~at)) & kHighs;
+    return bytes_below(word, 0x21) | bytes_below(word ^ ('@' * kEachByte), 1);
 }
 
 // Walks the local part that begins at `from`, the first byte of an entry, and
@@ -69,8 +66,7 @@ LocalPart walk_local_part(const char* from, const char* end)
         // Eight bytes at a time until one may end the local part; that one is
         // then looked at alone, and the dots before it are counted.
         while (end - from >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, from, sizeof word);
+            const std::uint64_t word = eight_bytes(from);
             const std::uint64_t ends = possible_ends(word);
             // The bits of the bytes before the first that may end it.
             const int before = ends == 0 ? 64 : std::countr_zero(ends) - 7;
@@ -82,7 +78,7 @@ LocalPart walk_local_part(const char* from, const char* end)
                 // One bit a byte at most: the product gathers their sum in the
                 // top byte, where std::popcount may cost a call on a processor
                 // the build does not assume.
-                local.dots += static_cast<std::int64_t>(((dots >> 7) * 0x0101010101010101u) >> 56);
+                local.dots += static_cast<std::int64_t>(((dots >> 7) * kEachByte) >> 56);
             }
             from += before / 8;
             if (ends == 0)

@@ -6,7 +6,7 @@
 #include "sort.h"
 
 #include "platform/hints.h"
-#include "text.h"
+#include "entries.h"
 
 #include <algorithm>
 #include <bit>

@@ -4,7 +4,8 @@
 #include "list_file.h"
 #include "platform/console.h"
 #include "result_file.h"
-#include "text.h"
+#include "characters.h"
+#include "entries.h"
 
 #include <string>
 

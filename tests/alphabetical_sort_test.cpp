@@ -1,5 +1,5 @@
 #include "e2e.h"
-#include "text.h"
+#include "entries.h"
 #include "sorted_by.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Raw bytes and garbage: every byte but the six white-space bytes is an
 // ordinary entry byte, through the file routines and through the whole menu.
 #include "e2e.h"
-#include "text.h"
+#include "entries.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "text.h"
+#include "entries.h"
 
 #include <gtest/gtest.h>
 

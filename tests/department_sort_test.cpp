@@ -1,6 +1,6 @@
 #include "e2e.h"
 #include "sorted_by.h"
-#include "text.h"
+#include "entries.h"
 
 #include <gtest/gtest.h>
 

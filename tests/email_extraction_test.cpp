@@ -1,5 +1,5 @@
 #include "e2e.h"
-#include "text.h"
+#include "email_extraction.h"
 
 #include <gtest/gtest.h>
 

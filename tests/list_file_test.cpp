@@ -1,6 +1,6 @@
 #include "e2e.h"
 #include "platform/files.h"
-#include "text.h"
+#include "entries.h"
 #include "list_file.h"
 #include "result_file.h"
 

@@ -1,7 +1,8 @@
 #include "e2e.h"
 #include "commands.h"
 #include "sort.h"
-#include "text.h"
+#include "entries.h"
+#include "name_extraction.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // D's departments), against a plain stable sort, over texts that hold every
 // separator and runs of one byte.
 #include "sorted_by.h"
-#include "text.h"
+#include "entries.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "e2e.h"
 #include "entry_set.h"
-#include "text.h"
+#include "entries.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
 #include "platform/files.h"
-#include "text.h"
+#include "characters.h"
+#include "entries.h"
+#include "text_decoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,68 +1,12 @@
-#include "text.h"
+#include "text_decoder.h"
 
-#include "platform/files.h"
+#include "characters.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
 namespace mordavelle {
-
-const char* find_separator(const char* from, const char* end)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        // Entries are mostly letters, digits and punctuation: eight of their
-        // bytes are passed over at a time until one is low enough to be a
-        // separator, and that one is then looked at alone.
-        while (end - from >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, from, sizeof word);
-            // A byte of the word holds its high bit in `low` when it is below
-            // 0x21, the blank and the five control separators among them; a flag
-            // can be false only above a true one, so the lowest flag is always true.
-            const std::uint64_t low = (word - 0x2121212121212121u) & ~word & 0x8080808080808080u;
-            if (low == 0) {
-                from += 8;
-                continue;
-            }
-            from += std::countr_zero(low) / 8;
-            if (is_separator(static_cast<unsigned char>(*from)))
-                return from;
-            ++from;
-        }
-    }
-    while (from != end && !is_separator(static_cast<unsigned char>(*from)))
-        ++from;
-    return from;
-}
-
-std::size_t count_entries(std::string_view text, bool* beyond_ascii)
-{
-    // An entry begins at each byte that is not a separator and follows one (or
-    // begins the text). The blocks keep the sums in narrow lanes, which lets
-    // the compiler test many bytes in one instruction.
-    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
-    if (text.empty())
-        return 0;
-    std::size_t count = is_separator(bytes[0]) ? 0 : 1;
-    unsigned char high = bytes[0];
-    constexpr std::size_t kBlock = 4096;
-    for (std::size_t at = 1; at < text.size();) {
-        const std::size_t stop = std::min(text.size(), at + kBlock);
-        unsigned starts = 0;
-        for (std::size_t i = at; i < stop; ++i) {
-            starts +=
-                static_cast<unsigned>(is_separator(bytes[i - 1])) & static_cast<unsigned>(!is_separator(bytes[i]));
-            high |= bytes[i];
-        }
-        count += starts;
-        at = stop;
-    }
-    if (beyond_ascii != nullptr && high >= 0x80)
-        *beyond_ascii = true;
-    return count;
-}
 
 namespace {
 
@@ -116,66 +60,12 @@ bool may_grow_into_bom(std::string_view first_bytes)
     return false;
 }
 
-void append_utf8(char32_t code, std::string& out)
-{
-    const auto byte = [](char32_t bits) { return static_cast<char>(bits); };
-    if (code < 0x80) {
-        out += byte(code);
-    } else if (code < 0x800) {
-        out += {byte(0xC0 | (code >> 6)), byte(0x80 | (code & 0x3F))};
-    } else if (code < 0x10000) {
-        out += {byte(0xE0 | (code >> 12)), byte(0x80 | ((code >> 6) & 0x3F)), byte(0x80 | (code & 0x3F))};
-    } else {
-        out += {byte(0xF0 | (code >> 18)), byte(0x80 | ((code >> 12) & 0x3F)), byte(0x80 | ((code >> 6) & 0x3F)),
-                byte(0x80 | (code & 0x3F))};
-    }
-}
-
 char32_t read_unit(const char* bytes, std::size_t size, bool big_endian)
 {
     char32_t unit = 0;
     for (std::size_t i = 0; i < size; ++i)
         unit = (unit << 8) | static_cast<unsigned char>(bytes[big_endian ? i : size - 1 - i]);
     return unit;
-}
-
-bool is_high_surrogate(char32_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool is_low_surrogate(char32_t unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-// How many bytes the UTF-8 sequence at `bytes` takes, or 0 when it is not
-// valid: a stray continuation byte, an overlong form, a surrogate, a
-// character above U+10FFFF or a sequence cut short.
-std::size_t utf8_sequence_size(const unsigned char* bytes, std::size_t available)
-{
-    const unsigned char lead = bytes[0];
-    std::size_t size = 0;
-    unsigned char lowest = 0x80;
-    unsigned char highest = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        size = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        size = 3;
-        lowest = lead == 0xE0 ? 0xA0 : lowest;
-        highest = lead == 0xED ? 0x9F : highest;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        size = 4;
-        lowest = lead == 0xF0 ? 0x90 : lowest;
-        highest = lead == 0xF4 ? 0x8F : highest;
-    }
-    if (size == 0 || available < size || bytes[1] < lowest || bytes[1] > highest)
-        return 0;
-    for (std::size_t i = 2; i < size; ++i) {
-        if (bytes[i] < 0x80 || bytes[i] > 0xBF)
-            return 0;
-    }
-    return size;
 }
 
 // The encoding that a file's first bytes announce. Only a complete byte-order
@@ -515,102 +405,6 @@ void decode_whole_text(std::string& text, EofByte rule)
     }
     const std::span<char> last = decoder.finish(out);
     text.append(last.data(), last.size());
-}
-
-namespace {
-
-// The first byte above 0x7F at or after `at`, or `end`. Lists are mostly
-// ASCII: eight bytes are looked at a time while no high bit is set.
-const char* skip_ascii(const char* at, const char* end)
-{
-    for (std::uint64_t word = 0; end - at >= 8; at += 8) {
-        std::memcpy(&word, at, sizeof word);
-        if ((word & 0x8080808080808080u) != 0)
-            break;
-    }
-    while (at != end && static_cast<unsigned char>(*at) < 0x80)
-        ++at;
-    return at;
-}
-
-}  // namespace
-
-CharacterSet classify_text(std::string_view text)
-{
-    const char* at = text.data();
-    const char* const end = at + text.size();
-    bool beyond_ascii = false;
-    while ((at = skip_ascii(at, end)) != end) {
-        const std::size_t sequence =
-            utf8_sequence_size(reinterpret_cast<const unsigned char*>(at), static_cast<std::size_t>(end - at));
-        if (sequence == 0)
-            return CharacterSet::legacy;
-        beyond_ascii = true;
-        at += sequence;
-    }
-    return beyond_ascii ? CharacterSet::utf8 : CharacterSet::ascii;
-}
-
-bool holds_two_encodings(std::string_view first, std::string_view second)
-{
-    bool utf8 = false;
-    bool legacy = false;
-    for (const std::string_view text : {first, second}) {
-        const char* at = text.data();
-        const char* const end = at + text.size();
-        while (!(utf8 && legacy) && (at = skip_ascii(at, end)) != end) {
-            // The entry's bytes before `at` are ASCII, so its rest tells what it is.
-            const char* const entry_end = find_separator(at, end);
-            const auto rest = static_cast<std::size_t>(entry_end - at);
-            (classify_text({at, rest}) == CharacterSet::legacy ? legacy : utf8) = true;
-            at = entry_end;
-        }
-    }
-    return utf8 && legacy;
-}
-
-std::string in_characters(std::string_view text)
-{
-    std::string converted;
-    std::u16string characters;
-    for_each_entry(text, [&](std::string_view entry) {
-        if (classify_text(entry) != CharacterSet::legacy)
-            return;
-        // No code page has a character above 0x7F that is white space in
-        // UTF-8, so the characters are one entry, as the bytes were.
-        characters.clear();
-        if (!platform::ansi_characters(entry, characters)) {
-            converted.append(entry).append(1, '\n');
-            return;
-        }
-        for (std::size_t i = 0; i < characters.size(); ++i) {
-            const char32_t unit = characters[i];
-            const bool paired = is_high_surrogate(unit) && i + 1 < characters.size() &&
-                                is_low_surrogate(characters[i + 1]);
-            append_utf8(paired ? 0x10000 + ((unit - 0xD800) << 10) + (characters[++i] - 0xDC00) : unit, converted);
-        }
-        converted += '\n';
-    });
-    return converted;
-}
-
-void fCaser(std::span<char> bytes)
-{
-    // Every byte is written, changed or not, so that the compiler can lower
-    // many bytes in one instruction.
-    for (char& byte : bytes)
-        byte = static_cast<char>(byte + (static_cast<unsigned char>(byte - 'A') < 26 ? 'a' - 'A' : 0));
-}
-
-void break_text(std::span<char> text)
-{
-    // The five break characters, tested without branches so that the compiler
-    // checks many bytes at once: "(" and ")" are neighbours, and "<" and ">"
-    // differ only in the bit of value 2.
-    for (char& byte : text) {
-        const bool breaks = (static_cast<unsigned char>(byte - '(') < 2) | ((byte | 2) == '>') | (byte == ',');
-        byte = breaks ? '\n' : byte;
-    }
 }
 
 }  // namespace mordavelle
