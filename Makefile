@@ -53,12 +53,12 @@ coverage:
 	cmake --build $(BUILD_DIR)/coverage -j $(JOBS)
 	find $(BUILD_DIR)/coverage -name '*.gcda' -delete
 	GCOV_ERROR_FILE=/dev/null ctest --test-dir $(BUILD_DIR)/coverage -j $(JOBS)
-	gcovr -r . --filter src/ --exclude src/platform/platform_windows.cpp $(BUILD_DIR)/coverage \
+	gcovr -r . --filter src/ --exclude 'src/platform/.*_windows\.cpp' $(BUILD_DIR)/coverage \
 		--html-details $(BUILD_DIR)/coverage/index.html --print-summary
 
 # clang-tidy over the product's sources, with the checks in .clang-tidy.
 lint: $(RELEASE)/build.ninja
-	git ls-files 'src/*.cpp' | grep -v platform_windows | xargs clang-tidy -p $(RELEASE) --quiet
+	git ls-files 'src/*.cpp' | grep -v _windows | xargs clang-tidy -p $(RELEASE) --quiet
 
 # Each fuzzing target for FUZZ_SECONDS (ten minutes unless set), starting from
 # the saved corpus; new inputs go to build/fuzz/corpus, findings to build/fuzz.

@@ -2,7 +2,7 @@
 // console output, the exit status, the recorded pauses, tones and removals,
 // and the folder's files afterwards, byte for byte.
 #include "e2e.h"
-#include "platform/posix.h"
+#include "platform/help_frame.h"
 #include "commands.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The help box drawn with characters: the help text wrapped at blanks as a
 // message box wraps it, inside a frame that fits the terminal.
 #include "e2e.h"
-#include "platform/posix.h"
+#include "platform/help_frame.h"
 #include "commands.h"
 
 #include <gtest/gtest.h>

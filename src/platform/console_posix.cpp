@@ -1,5 +1,6 @@
 #include "platform/console.h"
-#include "platform/posix.h"
+#include "platform/help_frame.h"
+#include "platform/shared_posix.h"
 
 #include <algorithm>
 #include <chrono>

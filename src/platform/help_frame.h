@@ -1,19 +1,13 @@
-// What the POSIX and the recording platforms share (posix.cpp): files and
-// interrupts, typed words, ANSI text, the large-page hint, and the help box
-// drawn with characters for a console without message boxes.
+// The help box drawn with characters, for a console without message boxes
+// (POSIX terminals, and the recording platform's log).
 #pragma once
 
-#include <csignal>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
-
-// Set while the terminal shows the program's colours, so that an interrupt
-// knows to give the terminal its own back.
-extern volatile std::sig_atomic_t terminal_coloured;
 
 // A message box is never wider than this many columns, and neither is the help
 // box drawn with characters: output that is not a terminal gets this width.

@@ -2,7 +2,7 @@
 // pause and tone is logged on standard error, one line each, and takes no
 // time. Its files and interrupts are the POSIX ones.
 #include "platform/console.h"
-#include "platform/posix.h"
+#include "platform/help_frame.h"
 
 #include <algorithm>
 #include <array>
